@@ -1,0 +1,16 @@
+#include <QApplication>
+
+#include "common/modGlobals.h"
+#include "platform/QtDialogs.h"
+#include "shell/frmMain.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tesselin"));
+
+    tesselin::modGlobals globals;
+    tesselin::QtDialogs dialogs;
+    tesselin::frmMain mainWindow(globals, dialogs);
+    mainWindow.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesselin {
+
+// The data grid: the loaded data set as a rectangular table of texts. Row 0
+// holds the column captions, rows 1 to Rows() - 1 are data rows; every column
+// is a data column. Cells hold the bytes the import produced, never parsed.
+//
+// Storage is compact: each row keeps its cell texts back to back in one
+// buffer, with one 32-bit end offset per cell. Cells to the right of a row's
+// last stored cell are empty without taking any memory, so ragged files cost
+// what their text costs, not rows times columns.
+class DataGrid {
+public:
+    // The state before any import: two rows and two columns, every cell empty.
+    DataGrid();
+
+    int Rows() const noexcept { return static_cast<int>(m_rows.size()); }
+    int Cols() const noexcept { return m_cols; }
+
+    // Growing appends empty rows or columns; shrinking drops them from the
+    // bottom or right. Cells that remain keep their text.
+    void setRows(int rows);
+    void setCols(int cols);
+
+    std::string_view TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, std::string_view text);
+
+    // Replaces the cells of one row by the given texts, from column 0 on; the
+    // row's remaining cells become empty. Requires cells.size() <= Cols().
+    void setRowCells(int row, std::span<const std::string_view> cells);
+
+    // Deletes one row; the rows below move up.
+    void RemoveItem(int row);
+
+    // Deletes every row whose flag is set (flags has one entry per row) in one
+    // pass; the remaining rows close up and keep their order.
+    void removeMarkedRows(const std::vector<bool>& marked);
+
+    // True when every cell of the row, in columns 0 to Cols() - 1, is blank.
+    bool isBlankRow(int row) const;
+
+private:
+    struct Row {
+        std::string text;                 // the cells' bytes, back to back
+        std::vector<std::uint32_t> ends;  // end offset of each stored cell
+        std::string_view cell(std::size_t col) const;
+    };
+
+    void checkCell(int row, int col) const;
+    void checkRow(int row) const;
+
+    std::vector<Row> m_rows;
+    int m_cols = 0;
+};
+
+// A cell that is empty or begins with a space or a tab carries no value.
+inline bool isBlankCell(std::string_view text) noexcept {
+    return text.empty() || text.front() == ' ' || text.front() == '\t';
+}
+
+}  // namespace tesselin

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string_view>
+
+namespace tesselin {
+
+class DataGrid;
+
+// Reads a text file of whitespace-separated columns into the data grid: one
+// data row per line, one column per field. A line ends at CR, CR LF or LF; the
+// last line needs no terminator. A file that cannot be opened leaves the grid
+// untouched; once reading has begun, a failure leaves the lines read so far.
+//
+// Row and field numbers are 16-bit: after line 32,767 has been placed the
+// import ends with an Overflow failure (a file of up to 32,766 lines imports
+// completely), and so does the 32,768th field of a line, which is not placed.
+void LoadTextFile(DataGrid& grid, const std::filesystem::path& path);
+
+// The same import from any stream; sourceName names it in failure messages.
+void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName);
+
+// Appends one row to the grid and fills row `row` with the fields of a line:
+// the maximal runs of characters other than space and tab. New columns get
+// their "Col. k" caption.
+void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row);
+
+}  // namespace tesselin

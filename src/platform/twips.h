@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cmath>
+
+namespace tesselin {
+
+// Window layouts are designed in twips (1/1440 inch); 15 twips make one
+// device-independent pixel.
+inline constexpr int kTwipsPerPixel = 15;
+
+inline int twipsToPixels(int twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+inline int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
+
+}  // namespace tesselin

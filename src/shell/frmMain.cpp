@@ -1,0 +1,158 @@
+#include "frmMain.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/modConstants.h"
+#include "common/modGlobals.h"
+#include "common/modUtils.h"
+#include "import/blank_rows.h"
+#include "import/text_import.h"
+#include "platform/DataGridModel.h"
+#include "platform/twips.h"
+#include "shell/main_layout.h"
+
+namespace tesselin {
+namespace {
+
+// The client area the window was designed for, in twips.
+constexpr int kDesignedClientWidth = 7530;
+constexpr int kDesignedClientHeight = 6075;
+
+template <typename Widget>
+Widget* makeControl(QWidget* parent, const char* name) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+void place(QWidget* widget, const TwipsRect& rect) {
+    widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top),
+                        twipsToPixels(rect.width), twipsToPixels(rect.height));
+}
+
+}  // namespace
+
+frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_globals(globals), m_dialogs(dialogs) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(
+        QString::fromUtf8(kWindowCaption.data(), static_cast<qsizetype>(kWindowCaption.size())));
+
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuOpen = mnuFile->addAction(tr("&Open"));
+    mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
+    mnuExit = mnuFile->addAction(tr("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    m_model = new DataGridModel(m_grid, this);
+    MSFlexGrid1 = makeControl<QTableView>(client, "MSFlexGrid1");
+    MSFlexGrid1->setModel(m_model);
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->verticalHeader()->hide();  // the grid has no fixed column
+    MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
+
+    Label1 = makeControl<QLabel>(client, "Label1");
+    Label1->setText(QStringLiteral("X Axis Column #"));
+    XColumn = makeControl<QLineEdit>(client, "XColumn");
+    XColumn->setText(QStringLiteral("0"));
+    Label2 = makeControl<QLabel>(client, "Label2");
+    Label2->setText(QStringLiteral("Y Axis Column #"));
+    YColumn = makeControl<QLineEdit>(client, "YColumn");
+    YColumn->setText(QStringLiteral("1"));
+    MakeGraph = makeControl<QPushButton>(client, "MakeGraph");
+    MakeGraph->setText(QStringLiteral("Graph"));
+    Corrolate = makeControl<QPushButton>(client, "Corrolate");
+    Corrolate->setText(QStringLiteral("Tesselin"));
+
+    connect(mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+
+    Form_Load();
+}
+
+frmMain::~frmMain() {
+    // The model reads m_grid, which is gone before QWidget's destructor
+    // closes the window and deletes the children; let go of it first.
+    MSFlexGrid1->setModel(nullptr);
+    delete m_model;
+}
+
+void frmMain::Form_Load() {
+    resize(twipsToPixels(kDesignedClientWidth),
+           twipsToPixels(kDesignedClientHeight) + menuBar()->sizeHint().height());
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    const QSize outer = frameGeometry().size();
+    const MainLayout layout =
+        mainWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+
+    const int columnWidth = twipsToPixels(layout.gridColumnWidth);
+    MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(columnWidth);
+    for (int col = 0; col < m_model->columnCount(); ++col) {
+        MSFlexGrid1->setColumnWidth(col, columnWidth);
+    }
+    place(MSFlexGrid1, layout.grid);
+    place(Label1, layout.label1);
+    place(XColumn, layout.xColumn);
+    place(Label2, layout.label2);
+    place(YColumn, layout.yColumn);
+    place(MakeGraph, layout.makeGraph);
+    place(Corrolate, layout.corrolate);
+}
+
+void frmMain::mnuOpen_Click() {
+    runUnderFailureHandler(m_dialogs, [this] {
+        const std::optional<FileChoice> choice =
+            m_dialogs.openFile({.filter = std::string(kOpenFilter),
+                                .filterIndex = m_openFilterIndex,
+                                .fileName = {},
+                                .fileMustExist = true});
+        if (!choice) {
+            throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+        }
+        m_openFilterIndex = choice->filterIndex;
+        const std::filesystem::path path(choice->path);
+        if (choice->filterIndex == kExcelFilter) {
+            throw Failure(FailureNumber::InvalidArgument,
+                          "Excel workbooks cannot be opened yet: " + path.string());
+        }
+        if (choice->filterIndex == kTextFilter) {
+            LoadTextFile(path);
+            RemoveBlankRows();
+        }
+    });
+}
+
+void frmMain::mnuExit_Click() {
+    close();
+}
+
+void frmMain::LoadTextFile(const std::filesystem::path& path) {
+    const DataGridModel::ResetScope reset(*m_model);
+    tesselin::LoadTextFile(m_grid, path);
+}
+
+void frmMain::RemoveBlankRows() {
+    const DataGridModel::ResetScope reset(*m_model);
+    tesselin::RemoveBlankRows(m_grid);
+}
+
+}  // namespace tesselin

@@ -1,0 +1,102 @@
+#include "import/blank_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/DataGrid.h"
+#include "common/Failure.h"
+
+namespace tesselin {
+namespace {
+
+using Table = std::vector<std::vector<std::string>>;
+
+DataGrid gridOf(const Table& rows) {
+    DataGrid grid;
+    grid.setRows(static_cast<int>(rows.size()));
+    grid.setCols(static_cast<int>(rows[0].size()));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            grid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), rows[r][c]);
+        }
+    }
+    return grid;
+}
+
+Table contents(const DataGrid& grid) {
+    Table rows;
+    for (int r = 0; r < grid.Rows(); ++r) {
+        auto& row = rows.emplace_back();
+        for (int c = 0; c < grid.Cols(); ++c) {
+            row.emplace_back(grid.TextMatrix(r, c));
+        }
+    }
+    return rows;
+}
+
+const std::vector<std::string> kHeader = {"Col. 0", "Col. 1"};
+
+TEST(RemoveBlankRows, RemovesBlankRowsAndClosesUpTheRest) {
+    const struct {
+        const char* name;
+        Table before;
+        Table after;
+    } cases[] = {
+        {"header only", {kHeader}, {kHeader}},
+        {"leading blanks", {kHeader, {"", ""}, {"", ""}, {"1", "2"}}, {kHeader, {"1", "2"}}},
+        {"all blank", {kHeader, {"", ""}, {" ", "\t"}, {"", ""}}, {kHeader}},
+        {"space before value is blank", {kHeader, {" 5", ""}, {"5 ", ""}}, {kHeader, {"5 ", ""}}},
+        {"value in last column only", {kHeader, {"", "7"}}, {kHeader, {"", "7"}}},
+        {"order kept",
+         {kHeader, {"a", ""}, {"", ""}, {"b", ""}, {"", ""}, {"c", ""}},
+         {kHeader, {"a", ""}, {"b", ""}, {"c", ""}}},
+        {"header never examined", {{"", ""}, {"1", ""}}, {{"", ""}, {"1", ""}}},
+    };
+    for (const auto& c : cases) {
+        DataGrid grid = gridOf(c.before);
+        RemoveBlankRows(grid);
+        EXPECT_EQ(contents(grid), c.after) << c.name;
+        RemoveBlankRows(grid);
+        EXPECT_EQ(contents(grid), c.after) << c.name << " (second run)";
+    }
+}
+
+DataGrid gridWithRows(const std::vector<std::string>& column) {
+    DataGrid grid;
+    grid.setRows(static_cast<int>(column.size()) + 1);
+    for (std::size_t r = 0; r < column.size(); ++r) {
+        grid.setTextMatrix(static_cast<int>(r) + 1, 0, column[r]);
+    }
+    return grid;
+}
+
+TEST(RemoveBlankRows, KeepsUpTo32766DataRowsWithoutOverflow) {
+    std::vector<std::string> column(32766, "1");
+    column.insert(column.begin() + 5, "");
+    DataGrid grid = gridWithRows(column);
+    RemoveBlankRows(grid);
+    EXPECT_EQ(grid.Rows(), 32767);
+}
+
+TEST(RemoveBlankRows, OverflowsPastThe32767thKeptRowAndLeavesTheRestUnexamined) {
+    std::vector<std::string> column(32767, "1");
+    column.insert(column.begin(), "");  // removed before the overflow
+    column.push_back("");               // after it: never examined
+    column.push_back("last");
+    DataGrid grid = gridWithRows(column);
+    try {
+        RemoveBlankRows(grid);
+        FAIL() << "no overflow";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), FailureNumber::Overflow);
+    }
+    EXPECT_EQ(grid.Rows(), 1 + 32767 + 2);
+    EXPECT_EQ(grid.TextMatrix(1, 0), "1");
+    EXPECT_EQ(grid.TextMatrix(32768, 0), "");
+    EXPECT_EQ(grid.TextMatrix(32769, 0), "last");
+}
+
+}  // namespace
+}  // namespace tesselin

@@ -1,0 +1,248 @@
+#include "import/text_import.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/DataGrid.h"
+#include "common/Failure.h"
+#include "support/TempDir.h"
+
+namespace tesselin {
+namespace {
+
+using Table = std::vector<std::vector<std::string>>;
+
+Table contents(const DataGrid& grid) {
+    Table rows;
+    for (int r = 0; r < grid.Rows(); ++r) {
+        auto& row = rows.emplace_back();
+        for (int c = 0; c < grid.Cols(); ++c) {
+            row.emplace_back(grid.TextMatrix(r, c));
+        }
+    }
+    return rows;
+}
+
+Table load(const std::string& bytes) {
+    DataGrid grid;
+    std::istringstream in(bytes);
+    loadTextStream(grid, in, "test.txt");
+    return contents(grid);
+}
+
+// Runs an action that must fail and returns the failure.
+template <typename Action>
+Failure failureOf(Action&& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure;
+    }
+    ADD_FAILURE() << "no failure";
+    return Failure(0, {});
+}
+
+const std::vector<std::string> kHeader2 = {"Col. 0", "Col. 1"};
+
+TEST(TextImport, SplitsLinesIntoFieldsAtRunsOfSpacesAndTabs) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        Table expected;
+    } cases[] = {
+        {"empty file", "", {kHeader2}},
+        {"one line", "3.5 7", {kHeader2, {"3.5", "7"}}},
+        {"mixed separators", "  1\t\t2   3  ", {{"Col. 0", "Col. 1", "Col. 2"}, {"1", "2", "3"}}},
+        {"one column", "1\r\n2\r\n", {kHeader2, {"1", ""}, {"2", ""}}},
+        {"short line",
+         "1 2 3\r\n4 5",
+         {{"Col. 0", "Col. 1", "Col. 2"}, {"1", "2", "3"}, {"4", "5", ""}}},
+        {"comma is no separator", "1,2", {kHeader2, {"1,2", ""}}},
+        {"blank line stays", "1 2\r\n\r\n3 4", {kHeader2, {"1", "2"}, {"", ""}, {"3", "4"}}},
+        {"spaces-only line", "1 2\r\n \t \r\n", {kHeader2, {"1", "2"}, {"", ""}}},
+        {"titles are data", "time value\r\n1 2", {kHeader2, {"time", "value"}, {"1", "2"}}},
+        {"NUL bytes are kept",
+         std::string("a\0b c\n", 6),
+         {kHeader2, {std::string("a\0b", 3), "c"}}},
+        {"bytes are not decoded", "\xb5m \xff", {kHeader2, {"\xb5m", "\xff"}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(load(c.bytes), c.expected) << c.name;
+    }
+}
+
+TEST(TextImport, EndsLinesAtCrCrLfAndLf) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"CR LF", "1\r\n2\r\n", {"1", "2"}},
+        {"CR only", "1\r2\r", {"1", "2"}},
+        {"LF only", "1\n2\n", {"1", "2"}},
+        {"mixed", "1\r2\r\n3\n4", {"1", "2", "3", "4"}},
+        {"no final terminator", "1\r\n2", {"1", "2"}},
+        {"final empty line", "1\r\n\r\n", {"1", ""}},
+        {"lone terminator", "\n", {""}},
+        {"LF CR is two ends", "1\n\r2", {"1", "", "2"}},
+    };
+    for (const auto& c : cases) {
+        Table expected = {kHeader2};
+        for (const std::string& line : c.lines) {
+            expected.push_back({line, ""});
+        }
+        EXPECT_EQ(load(c.bytes), expected) << c.name;
+    }
+}
+
+TEST(TextImport, JoinsACrLfPairSplitAcrossReadChunks) {
+    for (const std::size_t length : {65535u, 65536u, 65537u}) {
+        const std::string first(length, 'a');
+        const Table table = load(first + "\r\nx");
+        ASSERT_EQ(table.size(), 3u) << length;
+        EXPECT_EQ(table[1][0], first);
+        EXPECT_EQ(table[2][0], "x");
+    }
+}
+
+TEST(TextImport, ReplacesEverythingAnEarlierImportLeft) {
+    DataGrid grid;
+    std::istringstream wide("1 2 3 4 5 6 7 8 9 10\r\n1\r\n2\r\n");
+    loadTextStream(grid, wide, "wide.txt");
+    std::istringstream narrow("5 6");
+    loadTextStream(grid, narrow, "narrow.txt");
+    EXPECT_EQ(contents(grid), (Table{kHeader2, {"5", "6"}}));
+}
+
+std::string linesOf(int count) {
+    std::string bytes;
+    for (int i = 1; i <= count; ++i) {
+        bytes += std::to_string(i) + " " + std::to_string(2 * i) + "\r\n";
+    }
+    return bytes;
+}
+
+TEST(TextImport, ImportsAFileOf32766LinesCompletely) {
+    const Table table = load(linesOf(32766));
+    ASSERT_EQ(table.size(), 32767u);
+    EXPECT_EQ(table.back(), (std::vector<std::string>{"32766", "65532"}));
+}
+
+TEST(TextImport, OverflowsAfterLine32767AndKeepsTheLinesRead) {
+    DataGrid grid;
+    std::istringstream in(linesOf(32768));
+    const Failure failure = failureOf([&] { loadTextStream(grid, in, "big.txt"); });
+    EXPECT_EQ(failure.number(), FailureNumber::Overflow);
+    EXPECT_NE(failure.description().find("line 32767"), std::string::npos);
+    EXPECT_NE(failure.description().find("big.txt"), std::string::npos);
+    EXPECT_EQ(grid.Rows(), 32768);
+    EXPECT_EQ(grid.TextMatrix(32767, 0), "32767");
+}
+
+TEST(TextImport, OverflowsAtThe32768thFieldOfALine) {
+    std::string wide;
+    for (int i = 0; i < 32768; ++i) {
+        wide += "f" + std::to_string(i) + " ";
+    }
+    DataGrid grid;
+    std::istringstream in("1 2\r\n" + wide + "\r\n3 4\r\n");
+    const Failure failure = failureOf([&] { loadTextStream(grid, in, "wide.txt"); });
+    EXPECT_EQ(failure.number(), FailureNumber::Overflow);
+    EXPECT_NE(failure.description().find("line 2 "), std::string::npos);
+    EXPECT_EQ(grid.Rows(), 3);
+    EXPECT_EQ(grid.Cols(), 32767);
+    EXPECT_EQ(grid.TextMatrix(0, 32766), "Col. 32766");
+    EXPECT_EQ(grid.TextMatrix(2, 32766), "f32766");
+}
+
+TEST(TextImport, ReadsATwentyMegabyteLine) {
+    const std::string field(20'000'000, '7');
+    const Table table = load("1 " + field + "\n2 3\n");
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[1][1].size(), field.size());
+    EXPECT_EQ(table[2][1], "3");
+}
+
+// A stream that delivers some bytes and then fails like a broken disk.
+class FailingBuffer : public std::streambuf {
+public:
+    explicit FailingBuffer(std::string bytes) : m_bytes(std::move(bytes)) {
+        setg(m_bytes.data(), m_bytes.data(), m_bytes.data() + m_bytes.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::runtime_error("read error"); }
+
+private:
+    std::string m_bytes;
+};
+
+TEST(TextImport, AReadErrorKeepsTheRowsReadSoFar) {
+    FailingBuffer buffer("1 2\r\n3 4\r\n5");
+    std::istream in(&buffer);
+    DataGrid grid;
+    const Failure failure = failureOf([&] { loadTextStream(grid, in, "disk.txt"); });
+    EXPECT_EQ(failure.number(), FailureNumber::DeviceIoError);
+    EXPECT_EQ(contents(grid), (Table{kHeader2, {"1", "2"}, {"3", "4"}}));
+}
+
+TEST(LoadTextFile, FailsWithoutTouchingTheGridWhenTheFileCannotBeRead) {
+    const testing::TempDir dir;
+    const auto folder = dir.path() / "folder";
+    std::filesystem::create_directory(folder);
+    const auto fifo = dir.path() / "pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto loop = dir.path() / "loop.txt";
+    std::filesystem::create_symlink(loop, loop);
+
+    const struct {
+        std::filesystem::path path;
+        std::int32_t number;
+    } cases[] = {
+        {dir.path() / "missing.txt", FailureNumber::FileNotFound},
+        {folder, FailureNumber::PathFileAccessError},
+        {fifo, FailureNumber::PathFileAccessError},
+        {loop, FailureNumber::PathFileAccessError},
+    };
+    for (const auto& c : cases) {
+        DataGrid grid;
+        grid.setTextMatrix(1, 1, "kept");
+        const Failure failure = failureOf([&] { LoadTextFile(grid, c.path); });
+        EXPECT_EQ(failure.number(), c.number) << c.path;
+        EXPECT_NE(failure.description().find(c.path.string()), std::string::npos) << c.path;
+        EXPECT_EQ(contents(grid), (Table{{"", ""}, {"", "kept"}})) << c.path;
+    }
+}
+
+TEST(LoadTextFile, ReportsAFileWithoutReadPermission) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    const testing::TempDir dir;
+    const auto file = dir.write("secret.txt", "1 2\n");
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    DataGrid grid;
+    EXPECT_EQ(failureOf([&] { LoadTextFile(grid, file); }).number(),
+              FailureNumber::PermissionDenied);
+    EXPECT_EQ(grid.Rows(), 2);
+}
+
+TEST(LoadTextFile, ReadsABinaryFileWithoutHarm) {
+    const testing::TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i) {
+        bytes.push_back(static_cast<char>((i * 37) % 256));
+    }
+    DataGrid grid;
+    LoadTextFile(grid, dir.write("binary.txt", bytes));
+    EXPECT_GT(grid.Rows(), 1);
+}
+
+}  // namespace
+}  // namespace tesselin

@@ -1,0 +1,61 @@
+#include "ScriptedDialogs.h"
+
+namespace tesselin::testing {
+
+std::vector<MessageRequest> ScriptedDialogs::messages() const {
+    std::vector<MessageRequest> result;
+    for (const Shown& s : m_shown) {
+        if (s.kind == Kind::Message) {
+            result.push_back(s.message);
+        }
+    }
+    return result;
+}
+
+MessageAnswer ScriptedDialogs::messageBox(const MessageRequest& request) {
+    m_shown.push_back({Kind::Message, request, {}, {}});
+    if (m_messageAnswers.empty()) {
+        switch (request.buttons) {
+            case MessageButtons::Ok:
+            case MessageButtons::OkCancel:
+                return MessageAnswer::Ok;
+            case MessageButtons::YesNo:
+            case MessageButtons::YesNoCancel:
+                return MessageAnswer::Yes;
+        }
+    }
+    const MessageAnswer answer = m_messageAnswers.front();
+    m_messageAnswers.pop_front();
+    return answer;
+}
+
+std::string ScriptedDialogs::inputBox(const InputRequest& request) {
+    m_shown.push_back({Kind::Input, {}, request, {}});
+    if (m_inputAnswers.empty()) {
+        return {};
+    }
+    std::string answer = std::move(m_inputAnswers.front());
+    m_inputAnswers.pop_front();
+    return answer;
+}
+
+std::optional<FileChoice> ScriptedDialogs::nextFile() {
+    if (m_fileAnswers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<FileChoice> answer = std::move(m_fileAnswers.front());
+    m_fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<FileChoice> ScriptedDialogs::openFile(const FileRequest& request) {
+    m_shown.push_back({Kind::Open, {}, {}, request});
+    return nextFile();
+}
+
+std::optional<FileChoice> ScriptedDialogs::saveFile(const FileRequest& request) {
+    m_shown.push_back({Kind::Save, {}, {}, request});
+    return nextFile();
+}
+
+}  // namespace tesselin::testing
