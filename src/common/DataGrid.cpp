@@ -125,6 +125,15 @@ void DataGrid::setRowCells(int row, std::span<const std::string_view> cells) {
     m_rows[static_cast<std::size_t>(row)] = std::move(fresh);
 }
 
+void DataGrid::copyRow(int row, const DataGrid& source, int sourceRow) {
+    checkRow(row);
+    source.checkRow(sourceRow);
+    if (source.m_cols > m_cols) {
+        throwOutOfRange("column", source.m_cols - 1);
+    }
+    m_rows[static_cast<std::size_t>(row)] = source.m_rows[static_cast<std::size_t>(sourceRow)];
+}
+
 void DataGrid::RemoveItem(int row) {
     checkRow(row);
     m_rows.erase(m_rows.begin() + row);

@@ -36,6 +36,10 @@ public:
     // row's remaining cells become empty. Requires cells.size() <= Cols().
     void setRowCells(int row, std::span<const std::string_view> cells);
 
+    // Makes row `row` a copy of row `sourceRow` of another grid with no more
+    // columns than this one.
+    void copyRow(int row, const DataGrid& source, int sourceRow);
+
     // Deletes one row; the rows below move up.
     void RemoveItem(int row);
 

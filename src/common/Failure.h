@@ -17,6 +17,9 @@ inline constexpr std::int32_t FileNotFound = 53;
 inline constexpr std::int32_t DeviceIoError = 57;
 inline constexpr std::int32_t PermissionDenied = 70;
 inline constexpr std::int32_t PathFileAccessError = 75;
+// The database engine's numbers for workbooks that cannot be read.
+inline constexpr std::int32_t NotAValidPassword = 3031;
+inline constexpr std::int32_t ExternalTableFormat = 3274;
 inline constexpr std::int32_t DialogCancelled = 32755;
 }  // namespace FailureNumber
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include "common/DataGrid.h"
 
 namespace tesselin {
 
@@ -9,9 +8,9 @@ namespace tesselin {
 // windows by reference, so each table lives as long as the program and no
 // mutable global variable exists.
 struct modGlobals {
-    // A workbook's cells on their way into the data grid: WorkbookData[i][j]
-    // is field j of record i.
-    std::vector<std::vector<std::string>> WorkbookData;
+    // The last workbook's first sheet on its way into the data grid: row i,
+    // column j holds field j of record i (no caption row).
+    DataGrid WorkbookData;
 };
 
 }  // namespace tesselin

@@ -15,6 +15,7 @@
 #include "common/modUtils.h"
 #include "import/blank_rows.h"
 #include "import/text_import.h"
+#include "import/workbook_import.h"
 #include "platform/DataGridModel.h"
 #include "platform/twips.h"
 #include "shell/main_layout.h"
@@ -131,10 +132,10 @@ void frmMain::mnuOpen_Click() {
         m_openFilterIndex = choice->filterIndex;
         const std::filesystem::path path(choice->path);
         if (choice->filterIndex == kExcelFilter) {
-            throw Failure(FailureNumber::InvalidArgument,
-                          "Excel workbooks cannot be opened yet: " + path.string());
-        }
-        if (choice->filterIndex == kTextFilter) {
+            m_globals.WorkbookData = readWorkbook(path);
+            FillGridFromTable();
+            RemoveBlankRows();
+        } else if (choice->filterIndex == kTextFilter) {
             LoadTextFile(path);
             RemoveBlankRows();
         }
@@ -148,6 +149,11 @@ void frmMain::mnuExit_Click() {
 void frmMain::LoadTextFile(const std::filesystem::path& path) {
     const DataGridModel::ResetScope reset(*m_model);
     tesselin::LoadTextFile(m_grid, path);
+}
+
+void frmMain::FillGridFromTable() {
+    const DataGridModel::ResetScope reset(*m_model);
+    tesselin::FillGridFromTable(m_grid, m_globals.WorkbookData);
 }
 
 void frmMain::RemoveBlankRows() {

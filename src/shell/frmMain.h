@@ -44,6 +44,7 @@ private:
     void Form_Load();
     void Form_Resize();
     void LoadTextFile(const std::filesystem::path& path);
+    void FillGridFromTable();
 
     modGlobals& m_globals;
     Dialogs& m_dialogs;

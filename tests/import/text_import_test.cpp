@@ -123,7 +123,7 @@ TEST(TextImport, ReplacesEverythingAnEarlierImportLeft) {
 std::string linesOf(int count) {
     std::string bytes;
     for (int i = 1; i <= count; ++i) {
-        bytes += std::to_string(i) + " " + std::to_string(2 * i) + "\r\n";
+        bytes.append(std::to_string(i)).append(" ").append(std::to_string(2 * i)).append("\r\n");
     }
     return bytes;
 }
@@ -148,7 +148,7 @@ TEST(TextImport, OverflowsAfterLine32767AndKeepsTheLinesRead) {
 TEST(TextImport, OverflowsAtThe32768thFieldOfALine) {
     std::string wide;
     for (int i = 0; i < 32768; ++i) {
-        wide += "f" + std::to_string(i) + " ";
+        wide.append("f").append(std::to_string(i)).append(" ");
     }
     DataGrid grid;
     std::istringstream in("1 2\r\n" + wide + "\r\n3 4\r\n");

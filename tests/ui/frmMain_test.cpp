@@ -136,6 +136,53 @@ TEST_F(FrmMainTest, AnOverflowingFileKeepsItsRowsAndSkipsTheBlankRowRemoval) {
     EXPECT_EQ(model->index(0, 0).data().toString(), "");
 }
 
+const std::filesystem::path kData = TESSELIN_TEST_DATA_DIR;
+
+TEST_F(FrmMainTest, FileOpenReadsTheFirstSheetOfAWorkbookAndRemovesItsEmptyRows) {
+    openFile(kData / "basic.xls", 1);
+
+    EXPECT_TRUE(dialogs.messages().empty());
+    EXPECT_EQ(shownGrid(), (Grid{{"Col. 0", "Col. 1", "Col. 2"},
+                                 {"time", "value", "note"},
+                                 {"0", "1.5", "first"},
+                                 {"1", "-2.25", ""},
+                                 {"2", "0.1", QString::fromUtf8("\xc2\xb5-sensor")},
+                                 {"3", "123456789.123", ""},
+                                 {"4", "1E-07", ""},
+                                 {"5", "", "gap"},
+                                 {"1E+20", "7", ""}}));
+}
+
+TEST_F(FrmMainTest, AWorkbookReplacesAWiderTextFileCompletely) {
+    openFile(dir.write("wide.txt", "1 2 3 4 5 6 7 8 9 10\r\n"), 2);
+    openFile(kData / "two_sheets.xls", 1);
+    EXPECT_EQ(shownGrid(), (Grid{{"Col. 0", "Col. 1"}, {"1", "2"}, {"3", "4"}}));
+
+    openFile(kData / "empty_first_sheet.xls", 1);
+    EXPECT_EQ(shownGrid(), (Grid{{"Col. 0", "Col. 1"}}));
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
+TEST_F(FrmMainTest, AFileThatIsNoWorkbookGivesOneBoxAndKeepsTheGrid) {
+    openFile(kData / "two_sheets.xls", 1);
+    const Grid before = shownGrid();
+    const auto notAWorkbook = dir.write("data.xls", "1 2\r\n");
+    openFile(notAWorkbook, 1);
+
+    const auto shown = dialogs.messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Error: 3274\r\nExternal table is not in the expected format: " +
+                                 notAWorkbook.string() +
+                                 " is not an Excel 97-2003 or 5.0/95 workbook (.xls).\r\n");
+    EXPECT_EQ(shownGrid(), before);
+}
+
+TEST_F(FrmMainTest, TheTextFilterReadsAWorkbookAsText) {
+    openFile(kData / "formulas.xls", 2);
+    EXPECT_TRUE(dialogs.messages().empty());
+    EXPECT_GT(shownGrid().size(), 1u);
+}
+
 TEST_F(FrmMainTest, FileExitClosesTheWindowWithoutAQuestion) {
     openFile(dir.write("a.txt", "1 2\n"), 2);
     control<QAction>("mnuExit")->trigger();
