@@ -150,6 +150,11 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
         {dir.path() / "deleted.xls", FailureNumber::FileNotFound, "File not found"},
         {dir.path(), FailureNumber::PathFileAccessError, "is a folder"},
     };
+    const auto openFiles = [] {
+        const std::filesystem::directory_iterator fds("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto openBefore = openFiles();
     for (const auto& c : cases) {
         try {
             (void)readWorkbook(c.file);
@@ -161,6 +166,7 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
             EXPECT_NE(failure.description().find(c.file.string()), std::string::npos) << c.file;
         }
     }
+    EXPECT_EQ(openFiles(), openBefore) << "a failed import left a file open";
 }
 
 TEST(FillGridFromTable, ReplacesEverythingAnEarlierImportLeft) {
