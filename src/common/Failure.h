@@ -15,8 +15,10 @@ inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t SubscriptOutOfRange = 9;
 inline constexpr std::int32_t FileNotFound = 53;
 inline constexpr std::int32_t DeviceIoError = 57;
+inline constexpr std::int32_t DiskFull = 61;
 inline constexpr std::int32_t PermissionDenied = 70;
 inline constexpr std::int32_t PathFileAccessError = 75;
+inline constexpr std::int32_t PathNotFound = 76;
 // The database engine's numbers for workbooks that cannot be read.
 inline constexpr std::int32_t NotAValidPassword = 3031;
 inline constexpr std::int32_t ExternalTableFormat = 3274;

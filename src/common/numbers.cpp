@@ -190,6 +190,10 @@ double leadingNumberValue(std::string_view text) {
 }
 
 std::string numberText(double value) {
+    return numberText(value, 15);
+}
+
+std::string numberText(double value, int digits) {
     if (value == 0.0) {
         return "0";  // also for -0
     }
@@ -201,7 +205,7 @@ std::string numberText(double value) {
     }
     std::array<char, 32> buffer{};
     const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                         std::chars_format::general, 15);
+                                         std::chars_format::general, std::clamp(digits, 1, 15));
     std::string text(buffer.data(), end);
     std::replace(text.begin(), text.end(), 'e', 'E');
     return text;

@@ -27,6 +27,9 @@ double leadingNumberValue(std::string_view text);
 // of 1E+15 and above or below 1E-4, and never "-0".
 std::string numberText(double value);
 
+// The same form with at most `digits` significant digits (1 to 15).
+std::string numberText(double value, int digits);
+
 // Rounds to the given number of decimal places. The exact binary value is
 // rounded, and an exact tie goes to the even neighbour (0.125 -> 0.12).
 double roundHalfEven(double value, int decimalPlaces);

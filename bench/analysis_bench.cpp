@@ -1,0 +1,74 @@
+// The lag binning computation: the step-by-step reference and the production
+// computation on the same data, in the same run, so their ratio can be read
+// directly. Arguments: points, bins, X kind (0 random reals, 1 whole numbers).
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "analysis/lag_binning.h"
+#include "support/ReferenceBinning.h"
+
+namespace {
+
+using tesselin::DataPoint;
+
+std::vector<DataPoint> series(std::size_t n, bool wholeX) {
+    std::mt19937_64 random(17);
+    std::uniform_real_distribution<double> real(0, 10000);
+    std::uniform_int_distribution<int> whole(0, 10000);
+    std::vector<DataPoint> points(n);
+    for (DataPoint& p : points) {
+        p = {wholeX ? whole(random) : real(random), real(random)};
+    }
+    return points;
+}
+
+double lengthOf(const std::vector<DataPoint>& points) {
+    double lo = points[0].x;
+    double hi = points[0].x;
+    for (const DataPoint& p : points) {
+        lo = std::min(lo, p.x);
+        hi = std::max(hi, p.x);
+    }
+    return hi - lo;
+}
+
+void BM_Reference(benchmark::State& state) {
+    const auto points = series(static_cast<std::size_t>(state.range(0)), state.range(2) == 1);
+    const double length = lengthOf(points);
+    for (auto _ : state) {
+        auto result = tesselin::testing::referenceBins(points, static_cast<double>(state.range(1)),
+                                                       0, length);
+        benchmark::DoNotOptimize(result.bins.data());
+    }
+}
+
+void BM_Production(benchmark::State& state) {
+    const auto points = series(static_cast<std::size_t>(state.range(0)), state.range(2) == 1);
+    const double length = lengthOf(points);
+    const auto threads = static_cast<unsigned>(state.range(3));
+    for (auto _ : state) {
+        auto bins =
+            tesselin::computeBins(points, static_cast<int>(state.range(1)), 0, length, threads);
+        benchmark::DoNotOptimize(bins.data());
+    }
+}
+
+BENCHMARK(BM_Reference)
+    ->Args({32767, 25, 0})
+    ->Args({32767, 25, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Production)
+    ->Args({32767, 25, 0, 0})
+    ->Args({32767, 25, 1, 0})
+    ->Args({32767, 25, 0, 1})
+    ->Args({32767, 32767, 0, 0})
+    ->Args({100000, 25, 0, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+namespace tesselin {
+
+class DataGrid;
+
+struct DataPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// Where the scan for the smallest and largest X starts. They are not the
+// extremes of a double: an X above 999,999,999 never lowers FirstPoint below
+// its start, and an X below -999,999,999 never raises LastPoint above its.
+inline constexpr double kFirstPointStart = 999'999'999.0;
+inline constexpr double kLastPointStart = -999'999'999.0;
+
+// The two chosen columns of the data grid, as the analysis sees them.
+struct AnalysisData {
+    std::vector<DataPoint> DataPoints;  // in data-grid row order
+    double FirstPoint = kFirstPointStart;
+    double LastPoint = kLastPointStart;
+
+    int PointCount() const { return static_cast<int>(DataPoints.size()); }
+    double DataLength() const { return LastPoint - FirstPoint; }
+};
+
+// Copies X and Y of every data row whose X and Y cells are not blank, read by
+// their leading-number value, and tracks the smallest and largest X. The
+// point counter is 16-bit: a 32,768th point is an Overflow failure.
+AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn);
+
+}  // namespace tesselin

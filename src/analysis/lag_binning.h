@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "analysis/extraction.h"
+
+namespace tesselin {
+
+// One period bin: its inclusive edges, and the sum and number of the value
+// differences |dY| of the pairs whose period |dX| lies within them.
+struct BinRow {
+    double start = 0.0;
+    double end = 0.0;
+    double sum = 0.0;
+    double count = 0.0;
+};
+
+// The bin edges MinPeriod + ((MaxPeriod - MinPeriod) * k) / BinNumber for
+// k = 0 .. BinNumber, evaluated in exactly this order, so that the end of a
+// bin and the start of the next are the same double.
+std::vector<double> binEdges(int binNumber, double minPeriod, double maxPeriod);
+
+// The lag binning: every pair of points with different X adds |dY| to every
+// bin whose edges (both inclusive) hold its period |dX|. A period on an inner
+// edge therefore counts in two bins; pairs with equal X are not binned.
+//
+// The result does not depend on the number of threads (0: one per core):
+// the work is cut into chunks that depend only on the data, and their partial
+// sums are added in a fixed order.
+std::vector<BinRow> computeBins(std::span<const DataPoint> points, int binNumber, double minPeriod,
+                                double maxPeriod, unsigned threads = 0);
+
+// A repeated X value met while going through the pairs in data order: the
+// point at `index` has `times` later points with the same X, and each of
+// those pairs brings one message naming x.
+struct RepeatedValue {
+    double x = 0.0;
+    std::size_t index = 0;
+    std::uint64_t times = 0;
+};
+
+// The repeated values in the order in which the pairs (i, j), i < j, in data
+// order would meet them.
+std::vector<RepeatedValue> repeatedValues(std::span<const DataPoint> points);
+
+}  // namespace tesselin

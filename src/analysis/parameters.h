@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The three analysis parameters: the questions that ask for them and the
+// checks of the answers. Every number in a check is first written as its
+// number text and read back, so that what the user sees is what is compared.
+namespace tesselin {
+
+struct Question {
+    std::string_view prompt;
+    std::string_view title;
+};
+
+inline constexpr Question kBinNumberQuestion{"Please enter the desired number of bins.", "Input"};
+inline constexpr Question kMinPeriodQuestion{
+    "Please enter the minimum period length to search for.", "Input"};
+inline constexpr Question kMaxPeriodQuestion{
+    "Please enter the maximum period length to search for.", "Input"};
+inline constexpr std::string_view kDefaultBinNumber = "25";
+inline constexpr std::string_view kDefaultMinPeriod = "0";
+
+// The title of every message about a wrong answer (with the exclamation icon).
+inline constexpr std::string_view kAnswerErrorTitle = "Error";
+
+// The largest number of bins: bins are counted with 16-bit integers.
+inline constexpr int kMaxBinNumber = 32767;
+
+// The messages that an answer brings, in the order they are shown; none means
+// the answer is accepted.
+std::vector<std::string_view> binNumberMessages(double binNumber);
+std::vector<std::string_view> minPeriodMessages(double minPeriod, double dataLength);
+std::vector<std::string_view> maxPeriodMessages(double maxPeriod, double minPeriod,
+                                                double dataLength);
+
+// The default answer to the maximum-period question.
+std::string defaultMaxPeriod(double dataLength);
+
+// No data: the chosen columns hold no row without a blank cell.
+inline constexpr std::string_view kNoDataTitle = "Warning:  No Data to Analyze";
+inline constexpr std::string_view kNoDataText =
+    "The selected columns do not contain numerical data.  Please return to the previous form and "
+    "ensure that the selected column numbers contain valid data.";
+// A data set of length 0 (one point, or all X equal) leaves no minimum period
+// that could be accepted, so the run stops after the summary.
+inline constexpr std::string_view kNoLengthText =
+    "The data set has a length of 0.  At least two different X values are needed for an "
+    "analysis.";
+
+// The message for each pair of points with equal X.
+std::string repeatedValueMessage(double x);
+
+}  // namespace tesselin

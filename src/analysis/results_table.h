@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tesselin {
+
+struct BinRow;
+
+// The results of one analysis as texts: row 0 holds the captions, then one
+// row per bin that received at least one pair, in bin order.
+using ResultsRow = std::array<std::string, 5>;
+using ResultsTable = std::vector<ResultsRow>;
+
+inline const ResultsRow kResultsCaptions = {"Bin Start", "Bin End", "Midpoint", "Avg. Value",
+                                            "Points"};
+
+// Start, end, midpoint and average are rounded to 7 decimal places (ties to
+// even) and shown as number text; the count is shown as it is.
+ResultsTable buildResultsTable(std::span<const BinRow> bins);
+
+}  // namespace tesselin

@@ -1,0 +1,108 @@
+// Runs the real tesselin-cli program and compares what it writes with the
+// step-by-step reference computation.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "analysis/results_file.h"
+#include "analysis/results_table.h"
+#include "common/numbers.h"
+#include "support/ReferenceBinning.h"
+#include "support/TempDir.h"
+
+namespace tesselin {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun runCli(const std::string& arguments, const testing::TempDir& dir) {
+    const auto err = dir.path() / "stderr.txt";
+    const std::string command = std::string(TESSELIN_CLI) + " " + arguments + " 2>" + err.string();
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        run.out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(err);
+    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+TEST(TesselinCli, WritesTheResultsFileOfTheReferenceComputation) {
+    const testing::TempDir dir;
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> y(-3, 3);
+    std::vector<DataPoint> points;
+    std::string data = "time value\r\n";  // a title line reads as the point (0, 0)
+    points.push_back({0, 0});
+    for (int i = 1; i <= 300; ++i) {
+        const double x = i * 0.37 + (i % 5 == 0 ? 0.01 : 0);
+        const double value = leadingNumberValue(numberText(std::sin(x) + y(random)));
+        points.push_back({x, value});
+        data += numberText(x) + "\t" + numberText(value) + "\n";
+    }
+    const auto file = dir.write("series.txt", data);
+
+    const double length = points.back().x - 0;
+    const auto expected = [&](double bins, double min, double max) {
+        return resultsFileText(
+            buildResultsTable(testing::referenceBins(points, bins, min, max).bins));
+    };
+
+    CliRun run = runCli(file.string() + " --x 0 --y 1", dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected(25, 0, leadingNumberValue(numberText(length))));
+    EXPECT_NE(run.err.find("Length of data set is: " + numberText(length)), std::string::npos);
+
+    const auto out = dir.path() / "out.txt";
+    run = runCli(
+        file.string() + " --x 0 --y 1 --bins 7 --min 1.5 --max 20 --output " + out.string(), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream in(out, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected(7, 1.5, 20));
+}
+
+TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
+    const testing::TempDir dir;
+    const auto data = dir.write("d.txt", "1 2\r\n3 4\r\n").string();
+    const auto same = dir.write("same.txt", "1 2\r\n1 4\r\n").string();
+    const auto words = dir.write("w.txt", "a\r\n").string();
+    const struct {
+        std::string arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {data + " --x 0 --y 1 --bins 0", 2, "The number of bins must be greater than 0."},
+        {data + " --x 0 --y 1 --min 5", 2, "must be shorter than the length"},
+        {data + " --x 0 --y 0", 2, "Please enter valid column numbers"},
+        {data + " --x 0 --y abc", 2, "Please enter valid column numbers"},
+        {data + " --x 0", 2, "both --x and --y"},
+        {data + " --x 0 --y 1 --bogus", 2, "unknown option"},
+        {data + " --x 0 --y 1 --format xls", 4, "Error 3274"},
+        {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
+        {words + " --x 1 --y 0", 3, "do not contain numerical data"},
+        {same + " --x 0 --y 1", 3, "length of 0"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = runCli(c.arguments, dir);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
+        EXPECT_TRUE(run.out.empty()) << c.arguments;
+    }
+    EXPECT_EQ(runCli("--help", dir).status, 0);
+}
+
+}  // namespace
+}  // namespace tesselin

@@ -1,0 +1,180 @@
+#include "analysis/lag_binning.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "support/ReferenceBinning.h"
+
+namespace tesselin {
+namespace {
+
+using Points = std::vector<DataPoint>;
+using testing::referenceBins;
+
+struct Expected {
+    double start, end, sum, count;
+};
+
+void expectBins(const std::vector<BinRow>& bins, const std::vector<Expected>& expected,
+                const char* name) {
+    ASSERT_EQ(bins.size(), expected.size()) << name;
+    for (std::size_t k = 0; k < bins.size(); ++k) {
+        EXPECT_EQ(bins[k].start, expected[k].start) << name << " bin " << k + 1;
+        EXPECT_EQ(bins[k].end, expected[k].end) << name << " bin " << k + 1;
+        EXPECT_EQ(bins[k].sum, expected[k].sum) << name << " bin " << k + 1;
+        EXPECT_EQ(bins[k].count, expected[k].count) << name << " bin " << k + 1;
+    }
+}
+
+TEST(ComputeBins, MatchesTheWorkedExamplesAndEdgeCases) {
+    const Points three = {{0, 1}, {1, 3}, {3, 4}};
+    const struct {
+        const char* name;
+        Points points;
+        int bins;
+        double min, max;
+        std::vector<Expected> expected;
+    } cases[] = {
+        {"two bins", three, 2, 0, 3, {{0, 1.5, 2, 1}, {1.5, 3, 4, 2}}},
+        {"inner edge counts twice", three, 2, 0, 2, {{0, 1, 2, 1}, {1, 2, 3, 2}}},
+        {"descending X", {{3, 4}, {1, 3}, {0, 1}}, 2, 0, 3, {{0, 1.5, 2, 1}, {1.5, 3, 4, 2}}},
+        {"repeated X is not binned", {{5, 1}, {5, 2}, {6, 0}}, 1, 0, 1, {{0, 1, 3, 2}}},
+        {"single point", {{4, 2}}, 3, 0, 0, {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}},
+        {"equal Y counts without adding", {{0, 2}, {1, 2}}, 1, 0, 1, {{0, 1, 0, 1}}},
+        {"zero-width bins take only their edge",
+         {{0, 0}, {1, 5}, {3, 1}},
+         3,
+         1,
+         1,
+         {{1, 1, 5, 1}, {1, 1, 5, 1}, {1, 1, 5, 1}}},
+        {"periods outside the range",
+         {{0, 0}, {1, 1}, {10, 3}},
+         2,
+         2,
+         4,
+         {{2, 3, 0, 0}, {3, 4, 0, 0}}},
+        {"minimum is inclusive", {{0, 0}, {2, 7}}, 2, 2, 3, {{2, 2.5, 7, 1}, {2.5, 3, 0, 0}}},
+    };
+    for (const auto& c : cases) {
+        for (const unsigned threads : {1u, 2u}) {
+            expectBins(computeBins(c.points, c.bins, c.min, c.max, threads), c.expected, c.name);
+        }
+    }
+}
+
+TEST(ComputeBins, UsesTheSameEdgeDoublesAsTheFormula) {
+    const std::vector<double> edges = binEdges(3, 0, 1);
+    EXPECT_EQ(edges, (std::vector<double>{0, 1.0 / 3, 2.0 / 3, 1}));
+    // 0.1 + (0.2 * 3) / 3 is not 0.3: the last edge is not replaced by the maximum.
+    EXPECT_EQ(binEdges(3, 0.1, 0.3).back(), 0.1 + ((0.3 - 0.1) * 3) / 3);
+}
+
+Points randomPoints(std::mt19937_64& random, std::size_t n) {
+    std::uniform_int_distribution<int> shape(0, 3);
+    std::uniform_int_distribution<int> wholeX(-40, 40);
+    std::uniform_real_distribution<double> realX(-50, 50);
+    std::uniform_real_distribution<double> y(-1000, 1000);
+    const int kind = shape(random);
+    Points points(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        switch (kind) {
+            case 0:  // whole X with many repeats, so that periods hit edges
+                points[i] = {static_cast<double>(wholeX(random)), y(random)};
+                break;
+            case 1:  // descending
+                points[i] = {static_cast<double>(n - i) * 0.25, y(random)};
+                break;
+            case 2:  // quarters: exact binary fractions on edges
+                points[i] = {wholeX(random) * 0.25, std::round(y(random))};
+                break;
+            default:
+                points[i] = {realX(random), y(random)};
+        }
+    }
+    return points;
+}
+
+TEST(ComputeBins, AgreesWithTheStepByStepReferenceOnRandomData) {
+    std::mt19937_64 random(4242);
+    std::uniform_int_distribution<std::size_t> sizes(1, 2000);
+    std::uniform_int_distribution<int> binCounts(1, 200);
+    std::uniform_real_distribution<double> unit(0, 1);
+    int compared = 0;
+    while (compared < 250) {
+        const std::size_t n = sizes(random);
+        const int bins = binCounts(random);
+        if (static_cast<double>(n) * static_cast<double>(n) * bins > 4e7) {
+            continue;  // keeps the reference quick
+        }
+        const Points points = randomPoints(random, n);
+        double lo = points[0].x;
+        double hi = points[0].x;
+        for (const DataPoint& p : points) {
+            lo = std::min(lo, p.x);
+            hi = std::max(hi, p.x);
+        }
+        const double length = hi - lo;
+        double minPeriod = std::floor(unit(random) * length * 0.5);
+        double maxPeriod = minPeriod + std::ceil(unit(random) * (length - minPeriod));
+        if (compared % 10 == 0) {
+            maxPeriod = minPeriod;  // zero-width bins
+        }
+        const auto expected = referenceBins(points, bins, minPeriod, maxPeriod);
+        const auto actual = computeBins(points, bins, minPeriod, maxPeriod);
+        ASSERT_EQ(actual.size(), expected.bins.size());
+        for (std::size_t k = 0; k < actual.size(); ++k) {
+            ASSERT_EQ(actual[k].start, expected.bins[k].start);
+            ASSERT_EQ(actual[k].end, expected.bins[k].end);
+            ASSERT_EQ(actual[k].count, expected.bins[k].count)
+                << "n " << n << " bins " << bins << " bin " << k;
+            ASSERT_NEAR(actual[k].sum, expected.bins[k].sum, 1e-12 * expected.bins[k].sum);
+        }
+
+        std::vector<double> repeated;
+        for (const RepeatedValue& r : repeatedValues(points)) {
+            repeated.insert(repeated.end(), r.times, r.x);
+        }
+        ASSERT_EQ(repeated, expected.repeated);
+        ++compared;
+    }
+}
+
+TEST(ComputeBins, GivesTheSameBitsWithAnyNumberOfThreads) {
+    std::mt19937_64 random(99);
+    const Points points = randomPoints(random, 6000);
+    const auto one = computeBins(points, 37, 0, 60, 1);
+    for (const unsigned threads : {2u, 7u}) {
+        const auto many = computeBins(points, 37, 0, 60, threads);
+        for (std::size_t k = 0; k < one.size(); ++k) {
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(many[k].sum),
+                      std::bit_cast<std::uint64_t>(one[k].sum))
+                << threads << " threads, bin " << k;
+            ASSERT_EQ(many[k].count, one[k].count);
+        }
+    }
+}
+
+TEST(ComputeBins, ProducesNoNaNFromTheLargestMagnitudes) {
+    constexpr double big = std::numeric_limits<double>::max();
+    const Points points = {{-big, -big}, {big, big}, {0, 1}};
+    for (const auto& bin : computeBins(points, 4, 0, big)) {
+        EXPECT_FALSE(std::isnan(bin.start) || std::isnan(bin.end) || std::isnan(bin.sum));
+    }
+}
+
+TEST(RepeatedValues, ListsEachPairOfEqualXInPairOrder) {
+    const Points points = {{5, 0}, {2, 0}, {5, 0}, {2, 0}, {5, 0}, {7, 0}};
+    const auto repeated = repeatedValues(points);
+    ASSERT_EQ(repeated.size(), 3u);
+    EXPECT_EQ((std::vector<double>{repeated[0].x, repeated[1].x, repeated[2].x}),
+              (std::vector<double>{5, 2, 5}));
+    EXPECT_EQ((std::vector<std::uint64_t>{repeated[0].times, repeated[1].times, repeated[2].times}),
+              (std::vector<std::uint64_t>{2, 1, 1}));
+}
+
+}  // namespace
+}  // namespace tesselin
