@@ -1,5 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
+#include "analysis/lag_binning.h"
+#include "analysis/results_table.h"
 #include "common/DataGrid.h"
 
 namespace tesselin {
@@ -11,6 +16,13 @@ struct modGlobals {
     // The last workbook's first sheet on its way into the data grid: row i,
     // column j holds field j of record i (no caption row).
     DataGrid WorkbookData;
+
+    // The bins of the last analysis run.
+    std::vector<BinRow> BinTable;
+
+    // The results of the last completed analysis; it outlives the results
+    // window, so File > Save can write it after a later run found no data.
+    std::optional<ResultsTable> resultsTable;
 };
 
 }  // namespace tesselin

@@ -16,4 +16,12 @@ inline int pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+// A control's place in its window's client area, in twips.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
 }  // namespace tesselin

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "analysis/column_choice.h"
 #include "common/Dialogs.h"
 #include "common/Failure.h"
 #include "common/modConstants.h"
@@ -17,7 +18,9 @@
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 #include "platform/DataGridModel.h"
+#include "platform/controls.h"
 #include "platform/twips.h"
+#include "results/frmResults.h"
 #include "shell/main_layout.h"
 
 namespace tesselin {
@@ -26,18 +29,6 @@ namespace {
 // The client area the window was designed for, in twips.
 constexpr int kDesignedClientWidth = 7530;
 constexpr int kDesignedClientHeight = 6075;
-
-template <typename Widget>
-Widget* makeControl(QWidget* parent, const char* name) {
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-void place(QWidget* widget, const TwipsRect& rect) {
-    widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top),
-                        twipsToPixels(rect.width), twipsToPixels(rect.height));
-}
 
 }  // namespace
 
@@ -64,21 +55,16 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     MSFlexGrid1->verticalHeader()->hide();  // the grid has no fixed column
     MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
 
-    Label1 = makeControl<QLabel>(client, "Label1");
-    Label1->setText(QStringLiteral("X Axis Column #"));
-    XColumn = makeControl<QLineEdit>(client, "XColumn");
-    XColumn->setText(QStringLiteral("0"));
-    Label2 = makeControl<QLabel>(client, "Label2");
-    Label2->setText(QStringLiteral("Y Axis Column #"));
-    YColumn = makeControl<QLineEdit>(client, "YColumn");
-    YColumn->setText(QStringLiteral("1"));
-    MakeGraph = makeControl<QPushButton>(client, "MakeGraph");
-    MakeGraph->setText(QStringLiteral("Graph"));
-    Corrolate = makeControl<QPushButton>(client, "Corrolate");
-    Corrolate->setText(QStringLiteral("Tesselin"));
+    Label1 = makeControl<QLabel>(client, "Label1", "X Axis Column #");
+    XColumn = makeControl<QLineEdit>(client, "XColumn", "0");
+    Label2 = makeControl<QLabel>(client, "Label2", "Y Axis Column #");
+    YColumn = makeControl<QLineEdit>(client, "YColumn", "1");
+    MakeGraph = makeControl<QPushButton>(client, "MakeGraph", "Graph");
+    Corrolate = makeControl<QPushButton>(client, "Corrolate", "Tesselin");
 
     connect(mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(Corrolate, &QPushButton::clicked, this, &frmMain::Corrolate_Click);
 
     Form_Load();
 }
@@ -144,6 +130,29 @@ void frmMain::mnuOpen_Click() {
 
 void frmMain::mnuExit_Click() {
     close();
+}
+
+std::string frmMain::xColumnText() const {
+    return XColumn->text().toStdString();
+}
+std::string frmMain::yColumnText() const {
+    return YColumn->text().toStdString();
+}
+
+void frmMain::Corrolate_Click() {
+    if (!analysisColumns(xColumnText(), yColumnText(), m_grid.Cols())) {
+        m_dialogs.messageBox({.text = std::string(kInvalidColumnsText),
+                              .title = std::string(kInvalidColumnsTitle),
+                              .icon = MessageIcon::Exclamation,
+                              .buttons = MessageButtons::Ok});
+        return;
+    }
+    // A fresh results window each time, modal and without an owner.
+    frmResults results(m_globals, m_dialogs, *this);
+    results.exec();
+    if (!results.Back) {
+        close();
+    }
 }
 
 void frmMain::LoadTextFile(const std::filesystem::path& path) {

@@ -27,8 +27,11 @@ public:
     frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The loaded data set, for the windows that read it.
+    // The loaded data set and the typed column numbers, for the results
+    // window, which reads them when it loads.
     const DataGrid& dataGrid() const { return m_grid; }
+    std::string xColumnText() const;
+    std::string yColumnText() const;
 
     // Deletes the blank data rows of the grid; called after every import.
     void RemoveBlankRows();
@@ -39,6 +42,7 @@ protected:
 private slots:
     void mnuOpen_Click();
     void mnuExit_Click();
+    void Corrolate_Click();
 
 private:
     void Form_Load();

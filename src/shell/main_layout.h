@@ -1,13 +1,8 @@
 #pragma once
 
-namespace tesselin {
+#include "platform/twips.h"
 
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
+namespace tesselin {
 
 // Where the main window's controls go for an outer window size of
 // width x height twips. Positions are relative to the client area; a width

@@ -1,7 +1,6 @@
 // Runs the real tesselin-cli program and compares what it writes with the
 // step-by-step reference computation.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,32 +11,17 @@
 #include "analysis/results_file.h"
 #include "analysis/results_table.h"
 #include "common/numbers.h"
+#include "support/CliRunner.h"
 #include "support/ReferenceBinning.h"
 #include "support/TempDir.h"
 
 namespace tesselin {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing::CliRun;
 
 CliRun runCli(const std::string& arguments, const testing::TempDir& dir) {
-    const auto err = dir.path() / "stderr.txt";
-    const std::string command = std::string(TESSELIN_CLI) + " " + arguments + " 2>" + err.string();
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        run.out.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err);
-    run.err.assign(std::istreambuf_iterator<char>(in), {});
-    return run;
+    return testing::runTesselinCli(arguments, dir);
 }
 
 TEST(TesselinCli, WritesTheResultsFileOfTheReferenceComputation) {

@@ -12,6 +12,28 @@ std::vector<MessageRequest> ScriptedDialogs::messages() const {
     return result;
 }
 
+std::vector<std::string> ScriptedDialogs::transcript() const {
+    std::vector<std::string> lines;
+    for (const Shown& s : m_shown) {
+        switch (s.kind) {
+            case Kind::Message:
+                lines.push_back((s.message.icon == MessageIcon::Exclamation ? "![" : "[") +
+                                s.message.title + "] " + s.message.text);
+                break;
+            case Kind::Input:
+                lines.push_back("? " + s.input.prompt + " [" + s.input.defaultText + "]");
+                break;
+            case Kind::Open:
+                lines.emplace_back("open");
+                break;
+            case Kind::Save:
+                lines.emplace_back("save");
+                break;
+        }
+    }
+    return lines;
+}
+
 MessageAnswer ScriptedDialogs::messageBox(const MessageRequest& request) {
     m_shown.push_back({Kind::Message, request, {}, {}});
     if (m_messageAnswers.empty()) {

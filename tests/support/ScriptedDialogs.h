@@ -31,6 +31,10 @@ public:
     void cancelFileDialog() { m_fileAnswers.push_back(std::nullopt); }
 
     const std::vector<Shown>& shown() const { return m_shown; }
+    // Every box and question so far, one line each: "[title] text" for a
+    // message box (with "!" for the exclamation icon), "? prompt [default]"
+    // for an input box, "open"/"save" for file dialogs.
+    std::vector<std::string> transcript() const;
     std::vector<MessageRequest> messages() const;
     void clear() { m_shown.clear(); }
 

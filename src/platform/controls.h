@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/twips.h"
+
+namespace tesselin {
+
+// A child control named as the program names it, so that tests find it.
+template <typename Widget>
+Widget* makeControl(QWidget* parent, const char* name) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+template <typename Widget>
+Widget* makeControl(QWidget* parent, const char* name, const char* text) {
+    Widget* widget = makeControl<Widget>(parent, name);
+    widget->setText(QString::fromUtf8(text));
+    return widget;
+}
+
+// Puts a control at a place given in twips; a negative size becomes 0.
+inline void place(QWidget* widget, const TwipsRect& rect) {
+    widget->setGeometry(twipsToPixels(rect.left), twipsToPixels(rect.top),
+                        std::max(0, twipsToPixels(rect.width)),
+                        std::max(0, twipsToPixels(rect.height)));
+}
+
+}  // namespace tesselin

@@ -1,0 +1,336 @@
+#include "frmResults.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "analysis/lag_binning.h"
+#include "analysis/parameters.h"
+#include "analysis/results_file.h"
+#include "analysis/results_table.h"
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/atomic_file.h"
+#include "common/modConstants.h"
+#include "common/modGlobals.h"
+#include "common/modUtils.h"
+#include "common/numbers.h"
+#include "platform/DataGridModel.h"
+#include "platform/controls.h"
+#include "platform/twips.h"
+#include "results/results_layout.h"
+#include "shell/frmMain.h"
+
+namespace tesselin {
+namespace {
+
+constexpr std::string_view kSaveFilter = "Text (*.txt)|*.txt";
+constexpr std::string_view kOverwriteText = "File already exists.  Overwrite existing file?";
+constexpr std::string_view kOverwriteTitle = "File exists";
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& main, QWidget* parent)
+    : QDialog(parent), m_globals(globals), m_dialogs(dialogs), m_main(main) {
+    setObjectName(QStringLiteral("frmResults"));
+    setWindowTitle(qText(kWindowCaption));
+
+    auto* menuBar = new QMenuBar(this);
+    mnuFile = menuBar->addMenu(tr("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuSave = mnuFile->addAction(tr("&Save"));
+    mnuSave->setObjectName(QStringLiteral("mnuSave"));
+    mnuExit = mnuFile->addAction(tr("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setMenuBar(menuBar);
+    m_client = new QWidget(this);
+    frame->addWidget(m_client);
+
+    m_resultsGrid.setRows(0);
+    m_resultsGrid.setCols(0);
+    m_model = new DataGridModel(m_resultsGrid, this);
+    MSFlexGrid1 = makeControl<QTableView>(m_client, "MSFlexGrid1");
+    MSFlexGrid1->setModel(m_model);
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
+    MSChart1 = makeControl<QWidget>(m_client, "MSChart1");
+
+    Label1 = makeControl<QLabel>(m_client, "Label1", "Length of data set is:");
+    Label2 = makeControl<QLabel>(m_client, "Label2", "First point is located at:");
+    Label3 = makeControl<QLabel>(m_client, "Label3", "Last point is located at:");
+    Label4 = makeControl<QLabel>(m_client, "Label4", "Number of Bins");
+    Label5 = makeControl<QLabel>(m_client, "Label5", "Minimum Period");
+    Label6 = makeControl<QLabel>(m_client, "Label6", "Maximum Period");
+    Text1 = makeControl<QLineEdit>(m_client, "Text1");
+    Text2 = makeControl<QLineEdit>(m_client, "Text2");
+    Text3 = makeControl<QLineEdit>(m_client, "Text3");
+    for (QLineEdit* box : {Text1, Text2, Text3}) {
+        box->setReadOnly(true);
+    }
+    BinNumberLbl = makeControl<QLabel>(m_client, "BinNumberLbl");
+    MinPeriodLbl = makeControl<QLabel>(m_client, "MinPeriodLbl");
+    MaxPeriodLbl = makeControl<QLabel>(m_client, "MaxPeriodLbl");
+    CmdGraph = makeControl<QPushButton>(m_client, "CmdGraph", "Graph");
+    GridBtn = makeControl<QPushButton>(m_client, "GridBtn", "Spreadsheet");
+    CmdRestart = makeControl<QPushButton>(m_client, "CmdRestart", "Restart");
+    cmdBack = makeControl<QPushButton>(m_client, "cmdBack", "Back");
+    ExitCmd = makeControl<QPushButton>(m_client, "ExitCmd", "Exit");
+    for (QPushButton* button : {CmdGraph, GridBtn, CmdRestart, cmdBack, ExitCmd}) {
+        button->setAutoDefault(false);  // Enter must not press a button by surprise
+    }
+    GridBtn->hide();
+    GridBtn->setEnabled(false);
+
+    connect(mnuSave, &QAction::triggered, this, &frmResults::mnuSave_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmResults::ExitCmd_Click);
+    connect(ExitCmd, &QPushButton::clicked, this, &frmResults::ExitCmd_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &frmResults::cmdBack_Click);
+    connect(GridBtn, &QPushButton::clicked, this, &frmResults::GridBtn_Click);
+    connect(CmdGraph, &QPushButton::clicked, this, &frmResults::CmdGraph_Click);
+    connect(CmdRestart, &QPushButton::clicked, this, &frmResults::CmdRestart_Click);
+
+    resize(twipsToPixels(kResultsDesignedWidth), twipsToPixels(kResultsDesignedHeight));
+    Form_Load();
+}
+
+frmResults::~frmResults() {
+    // The model reads m_resultsGrid, which goes before the children do.
+    MSFlexGrid1->setModel(nullptr);
+    delete m_model;
+}
+
+void frmResults::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        // The run starts once the window is on screen, not on later
+        // activations (such as the closing of its own boxes).
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &frmResults::Form_Activate);
+    }
+}
+
+void frmResults::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmResults::Form_Resize() {
+    const QSize outer = frameGeometry().size();
+    const ResultsLayout layout =
+        resultsWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(twipsToPixels(layout.gridColumnWidth));
+    place(MSChart1, layout.chart);
+    place(MSFlexGrid1, layout.grid);
+    place(Label1, layout.Label1);
+    place(Label4, layout.Label4);
+    place(CmdGraph, layout.CmdGraph);
+    place(GridBtn, layout.GridBtn);
+    place(Text1, layout.Text1);
+    place(BinNumberLbl, layout.BinNumberLbl);
+    place(CmdRestart, layout.CmdRestart);
+    place(Label2, layout.Label2);
+    place(Label5, layout.Label5);
+    place(Text2, layout.Text2);
+    place(MinPeriodLbl, layout.MinPeriodLbl);
+    place(cmdBack, layout.cmdBack);
+    place(Label3, layout.Label3);
+    place(Label6, layout.Label6);
+    place(Text3, layout.Text3);
+    place(MaxPeriodLbl, layout.MaxPeriodLbl);
+    place(ExitCmd, layout.ExitCmd);
+}
+
+void frmResults::Form_Load() {
+    Back = true;
+    MSChart1->hide();
+    m_data = {};
+    ResetAnalysis();
+    // The main window accepted both texts as whole numbers in range.
+    const auto x = strictWholeNumber(m_main.xColumnText());
+    const auto y = strictWholeNumber(m_main.yColumnText());
+    if (!x || !y) {
+        return;
+    }
+    try {
+        m_data = extractDataPoints(m_main.dataGrid(), static_cast<int>(*x), static_cast<int>(*y));
+    } catch (const Failure& failure) {
+        ReportError(m_dialogs, failure, {});
+        m_data = {};
+    }
+}
+
+void frmResults::ResetAnalysis() {
+    BinNumber = 0;
+    MinPeriod = 0;
+    MaxPeriod = 0;
+    m_data.FirstPoint = kFirstPointStart;
+    m_data.LastPoint = kLastPointStart;
+    BinNumberLbl->clear();
+    MinPeriodLbl->clear();
+    MaxPeriodLbl->clear();
+}
+
+void frmResults::showExclamation(std::string_view text, std::string_view title) {
+    m_dialogs.messageBox({.text = std::string(text),
+                          .title = std::string(title),
+                          .icon = MessageIcon::Exclamation,
+                          .buttons = MessageButtons::Ok});
+}
+
+double frmResults::askUntilAccepted(
+    std::string_view prompt, const std::string& defaultText,
+    const std::function<std::vector<std::string_view>(double)>& check) {
+    for (;;) {
+        const std::string answer = m_dialogs.inputBox(
+            {.prompt = std::string(prompt), .title = "Input", .defaultText = defaultText});
+        const double value = leadingNumberValue(answer);  // Cancel reads as 0
+        const std::vector<std::string_view> messages = check(value);
+        for (const std::string_view message : messages) {
+            showExclamation(message, kAnswerErrorTitle);
+        }
+        if (messages.empty()) {
+            return value;
+        }
+    }
+}
+
+void frmResults::Form_Activate() {
+    if (m_data.PointCount() == 0) {
+        showExclamation(kNoDataText, kNoDataTitle);
+        return;
+    }
+    DataLength = m_data.DataLength();
+    Text1->setText(QString::fromStdString(numberText(DataLength)));
+    Text2->setText(QString::fromStdString(numberText(m_data.FirstPoint)));
+    Text3->setText(QString::fromStdString(numberText(m_data.LastPoint)));
+    if (DataLength == 0) {
+        showExclamation(kNoLengthText, kNoDataTitle);
+        return;
+    }
+
+    BinNumber = askUntilAccepted(kBinNumberQuestion.prompt, std::string(kDefaultBinNumber),
+                                 [](double answer) { return binNumberMessages(answer); });
+    BinNumberLbl->setText(QString::fromStdString(numberText(BinNumber)));
+    MinPeriod =
+        askUntilAccepted(kMinPeriodQuestion.prompt, std::string(kDefaultMinPeriod),
+                         [this](double answer) { return minPeriodMessages(answer, DataLength); });
+    MinPeriodLbl->setText(QString::fromStdString(numberText(MinPeriod)));
+    MaxPeriod = askUntilAccepted(
+        kMaxPeriodQuestion.prompt, defaultMaxPeriod(DataLength),
+        [this](double answer) { return maxPeriodMessages(answer, MinPeriod, DataLength); });
+    MaxPeriodLbl->setText(QString::fromStdString(numberText(MaxPeriod)));
+
+    runAnalysis();
+}
+
+void frmResults::runAnalysis() {
+    for (const RepeatedValue& repeated : repeatedValues(m_data.DataPoints)) {
+        const std::string message = repeatedValueMessage(repeated.x);
+        for (std::uint64_t n = 0; n < repeated.times; ++n) {
+            showExclamation(message, kAnswerErrorTitle);
+        }
+    }
+    m_globals.BinTable =
+        computeBins(m_data.DataPoints, static_cast<int>(BinNumber), MinPeriod, MaxPeriod);
+    m_globals.resultsTable = buildResultsTable(m_globals.BinTable);
+    fillResultsGrid();
+}
+
+void frmResults::fillResultsGrid() {
+    const ResultsTable& table = *m_globals.resultsTable;
+    const DataGridModel::ResetScope reset(*m_model);
+    m_resultsGrid.setRows(static_cast<int>(table.size()));
+    m_resultsGrid.setCols(static_cast<int>(kResultsCaptions.size()));
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        for (std::size_t c = 0; c < table[r].size(); ++c) {
+            m_resultsGrid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), table[r][c]);
+        }
+    }
+}
+
+void frmResults::cmdBack_Click() {
+    close();
+}
+
+void frmResults::ExitCmd_Click() {
+    Back = false;
+    close();
+}
+
+void frmResults::GridBtn_Click() {
+    MSChart1->hide();
+    MSFlexGrid1->show();
+    GridBtn->hide();
+    GridBtn->setEnabled(false);
+    CmdGraph->show();
+    CmdGraph->setEnabled(true);
+}
+
+void frmResults::CmdGraph_Click() {
+    MSFlexGrid1->hide();
+    const QSize outer = frameGeometry().size();
+    place(MSChart1,
+          resultsChartOnGraph(pixelsToTwips(outer.width()), pixelsToTwips(outer.height())));
+    MSChart1->show();
+    GridBtn->show();
+    GridBtn->setEnabled(true);
+    CmdGraph->hide();
+    CmdGraph->setEnabled(false);
+}
+
+void frmResults::CmdRestart_Click() {
+    ResetAnalysis();
+    Form_Load();
+    Form_Activate();
+}
+
+void frmResults::mnuSave_Click() {
+    runUnderFailureHandler(m_dialogs, [this] {
+        if (!m_globals.resultsTable) {
+            throw Failure(FailureNumber::SubscriptOutOfRange,
+                          "There are no results to save: no analysis has been completed yet.");
+        }
+        std::filesystem::path path;
+        for (;;) {
+            const std::optional<FileChoice> choice = m_dialogs.saveFile(
+                {.filter = std::string(kSaveFilter), .filterIndex = 1, .fileName = {}});
+            if (!choice) {
+                throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+            }
+            path = choice->path;
+            std::error_code ec;
+            if (!std::filesystem::exists(path, ec) || std::filesystem::is_directory(path, ec)) {
+                break;
+            }
+            const MessageAnswer answer =
+                m_dialogs.messageBox({.text = std::string(kOverwriteText),
+                                      .title = std::string(kOverwriteTitle),
+                                      .icon = MessageIcon::None,
+                                      .buttons = MessageButtons::YesNoCancel,
+                                      .defaultButton = 1});
+            if (answer == MessageAnswer::Yes) {
+                break;
+            }
+            if (answer == MessageAnswer::Cancel) {
+                return;
+            }
+        }
+        writeFileAtomically(path, resultsFileText(*m_globals.resultsTable));
+    });
+}
+
+}  // namespace tesselin

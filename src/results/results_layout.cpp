@@ -1,0 +1,62 @@
+#include "results_layout.h"
+
+#include <cmath>
+
+namespace tesselin {
+namespace {
+
+constexpr int kGridWidth = 6255;
+constexpr int kMinUpperHeight = 2200;
+
+int intOf(double value) {
+    return static_cast<int>(std::floor(value));
+}
+
+}  // namespace
+
+ResultsLayout resultsWindowLayout(int width, int height) {
+    const double w = width;
+    const double h = height;
+    const int upper = h * 0.55 > kMinUpperHeight ? intOf(h * 0.55) : kMinUpperHeight;
+
+    ResultsLayout layout;
+    layout.gridColumnWidth = 1250;
+    layout.chart = {intOf(w * 0.1 / 2), 200, intOf(w * 0.9), upper};
+    layout.grid = {intOf(w * 0.5 - 3100), 200, kGridWidth, upper};
+
+    // Panel controls: designed left x (at the designed width 8760), distance
+    // d of the top from the bottom edge, and the designed size.
+    // x / 8760 * W is worked out exactly, so that at the designed width
+    // every control stands exactly at its designed place.
+    const auto panel = [&](int x, int d, int cw, int ch) {
+        const auto scaled = static_cast<long long>(x) * width;
+        const long long left =
+            scaled >= 0 ? scaled / kResultsDesignedWidth
+                        : -((-scaled + kResultsDesignedWidth - 1) / kResultsDesignedWidth);
+        return TwipsRect{static_cast<int>(left), height - d, cw, ch};
+    };
+    layout.Label1 = panel(840, 2970, 1575, 255);
+    layout.Label4 = panel(3720, 2970, 1455, 255);
+    layout.CmdGraph = panel(6720, 3050, 1215, 450);
+    layout.GridBtn = panel(6720, 3050, 1215, 450);
+    layout.Text1 = panel(1560, 2730, 1500, 350);
+    layout.BinNumberLbl = panel(4320, 2730, 1305, 375);
+    layout.CmdRestart = panel(6720, 2460, 1215, 450);
+    layout.Label2 = panel(840, 2250, 1695, 255);
+    layout.Label5 = panel(3720, 2250, 1335, 255);
+    layout.Text2 = panel(1560, 2010, 1500, 350);
+    layout.MinPeriodLbl = panel(4320, 2010, 1305, 375);
+    layout.cmdBack = panel(6720, 1875, 1215, 450);
+    layout.Label3 = panel(840, 1530, 1815, 255);
+    layout.Label6 = panel(3720, 1530, 1455, 255);
+    layout.Text3 = panel(1560, 1290, 1500, 350);
+    layout.MaxPeriodLbl = panel(4320, 1290, 1305, 375);
+    layout.ExitCmd = panel(6720, 1290, 1215, 375);
+    return layout;
+}
+
+TwipsRect resultsChartOnGraph(int width, int height) {
+    return {intOf(0.1 * width / 2), 500, intOf(0.9 * width), intOf(0.5 * height)};
+}
+
+}  // namespace tesselin
