@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/chart_points.h"
 #include "analysis/lag_binning.h"
 #include "analysis/results_table.h"
 #include "common/DataGrid.h"
@@ -23,6 +24,10 @@ struct modGlobals {
     // The results of the last completed analysis; it outlives the results
     // window, so File > Save can write it after a later run found no data.
     std::optional<ResultsTable> resultsTable;
+
+    // What the two charts were last given to draw.
+    ChartPointTable PreviewChartTable;
+    ChartPointTable ResultsChartTable;
 };
 
 }  // namespace tesselin

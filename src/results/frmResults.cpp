@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "analysis/chart_points.h"
 #include "analysis/lag_binning.h"
 #include "analysis/parameters.h"
 #include "analysis/results_file.h"
@@ -23,6 +24,7 @@
 #include "common/modUtils.h"
 #include "common/numbers.h"
 #include "platform/DataGridModel.h"
+#include "platform/ScatterChart.h"
 #include "platform/controls.h"
 #include "platform/twips.h"
 #include "results/results_layout.h"
@@ -67,7 +69,8 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& mai
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
-    MSChart1 = makeControl<QWidget>(m_client, "MSChart1");
+    MSChart1 = new ScatterChart(m_dialogs, m_client);
+    MSChart1->setObjectName(QStringLiteral("MSChart1"));
 
     Label1 = makeControl<QLabel>(m_client, "Label1", "Length of data set is:");
     Label2 = makeControl<QLabel>(m_client, "Label2", "First point is located at:");
@@ -282,6 +285,8 @@ void frmResults::GridBtn_Click() {
 
 void frmResults::CmdGraph_Click() {
     MSFlexGrid1->hide();
+    m_globals.ResultsChartTable = resultsChartTable(m_resultsGrid);
+    MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable));
     const QSize outer = frameGeometry().size();
     place(MSChart1,
           resultsChartOnGraph(pixelsToTwips(outer.width()), pixelsToTwips(outer.height())));

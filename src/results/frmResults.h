@@ -19,6 +19,7 @@ class QTableView;
 namespace tesselin {
 
 class DataGridModel;
+class ScatterChart;
 class Dialogs;
 class frmMain;
 struct modGlobals;
@@ -81,7 +82,7 @@ private:
     QAction* mnuExit = nullptr;
     QWidget* m_client = nullptr;
     QTableView* MSFlexGrid1 = nullptr;
-    QWidget* MSChart1 = nullptr;
+    ScatterChart* MSChart1 = nullptr;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
     QLabel *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr;
     QLineEdit *Text1 = nullptr, *Text2 = nullptr, *Text3 = nullptr;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "analysis/chart_points.h"
 #include "analysis/column_choice.h"
 #include "common/Dialogs.h"
 #include "common/Failure.h"
@@ -18,6 +19,7 @@
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 #include "platform/DataGridModel.h"
+#include "platform/ScatterChart.h"
 #include "platform/controls.h"
 #include "platform/twips.h"
 #include "results/frmResults.h"
@@ -54,6 +56,9 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->verticalHeader()->hide();  // the grid has no fixed column
     MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
+    MSChart1 = new ScatterChart(m_dialogs, client);
+    MSChart1->setObjectName(QStringLiteral("MSChart1"));
+    MSChart1->hide();  // until the first accepted Graph click
 
     Label1 = makeControl<QLabel>(client, "Label1", "X Axis Column #");
     XColumn = makeControl<QLineEdit>(client, "XColumn", "0");
@@ -65,6 +70,7 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     connect(mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
     connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
     connect(Corrolate, &QPushButton::clicked, this, &frmMain::Corrolate_Click);
+    connect(MakeGraph, &QPushButton::clicked, this, &frmMain::MakeGraph_Click);
 
     Form_Load();
 }
@@ -97,6 +103,7 @@ void frmMain::Form_Resize() {
         MSFlexGrid1->setColumnWidth(col, columnWidth);
     }
     place(MSFlexGrid1, layout.grid);
+    place(MSChart1, layout.chart);
     place(Label1, layout.label1);
     place(XColumn, layout.xColumn);
     place(Label2, layout.label2);
@@ -139,12 +146,29 @@ std::string frmMain::yColumnText() const {
     return YColumn->text().toStdString();
 }
 
+void frmMain::showInvalidColumns() {
+    m_dialogs.messageBox({.text = std::string(kInvalidColumnsText),
+                          .title = std::string(kInvalidColumnsTitle),
+                          .icon = MessageIcon::Exclamation,
+                          .buttons = MessageButtons::Ok});
+}
+
+void frmMain::MakeGraph_Click() {
+    const std::string xText = xColumnText();
+    const std::string yText = yColumnText();
+    if (!columnChoiceAccepted(xText, yText, m_grid.Cols())) {
+        showInvalidColumns();
+        return;
+    }
+    m_globals.PreviewChartTable =
+        previewChartTable(m_grid, previewColumn(xText), previewColumn(yText));
+    MSChart1->setPoints(plottedPoints(m_globals.PreviewChartTable));
+    MSChart1->show();
+}
+
 void frmMain::Corrolate_Click() {
     if (!analysisColumns(xColumnText(), yColumnText(), m_grid.Cols())) {
-        m_dialogs.messageBox({.text = std::string(kInvalidColumnsText),
-                              .title = std::string(kInvalidColumnsTitle),
-                              .icon = MessageIcon::Exclamation,
-                              .buttons = MessageButtons::Ok});
+        showInvalidColumns();
         return;
     }
     // A fresh results window each time, modal and without an owner.

@@ -15,6 +15,7 @@ class QTableView;
 namespace tesselin {
 
 class DataGridModel;
+class ScatterChart;
 class Dialogs;
 struct modGlobals;
 
@@ -43,12 +44,14 @@ private slots:
     void mnuOpen_Click();
     void mnuExit_Click();
     void Corrolate_Click();
+    void MakeGraph_Click();
 
 private:
     void Form_Load();
     void Form_Resize();
     void LoadTextFile(const std::filesystem::path& path);
     void FillGridFromTable();
+    void showInvalidColumns();
 
     modGlobals& m_globals;
     Dialogs& m_dialogs;
@@ -60,6 +63,7 @@ private:
     QAction* mnuOpen = nullptr;
     QAction* mnuExit = nullptr;
     QTableView* MSFlexGrid1 = nullptr;
+    ScatterChart* MSChart1 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* XColumn = nullptr;
     QLabel* Label2 = nullptr;

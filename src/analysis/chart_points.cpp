@@ -1,0 +1,51 @@
+#include "chart_points.h"
+
+#include <cmath>
+
+#include "common/DataGrid.h"
+#include "common/numbers.h"
+
+namespace tesselin {
+namespace {
+
+ChartPointTable columnsOf(const DataGrid& grid, int xColumn, int yColumn) {
+    ChartPointTable table;
+    table.reserve(static_cast<std::size_t>(std::max(0, grid.Rows() - 1)));
+    for (int r = 1; r < grid.Rows(); ++r) {
+        table.push_back(
+            {std::string(grid.TextMatrix(r, xColumn)), std::string(grid.TextMatrix(r, yColumn))});
+    }
+    return table;
+}
+
+}  // namespace
+
+ChartPointTable previewChartTable(const DataGrid& grid, int xColumn, int yColumn) {
+    return columnsOf(grid, xColumn, yColumn);
+}
+
+ChartPointTable resultsChartTable(const DataGrid& resultsGrid) {
+    constexpr int kMidpoint = 2;
+    constexpr int kAverage = 3;
+    if (resultsGrid.Cols() <= kAverage) {
+        return {};  // not filled by any run yet
+    }
+    return columnsOf(resultsGrid, kMidpoint, kAverage);
+}
+
+int previewColumn(std::string_view text) {
+    return static_cast<int>(std::nearbyint(leadingNumberValue(text)));
+}
+
+std::vector<ChartPoint> plottedPoints(const ChartPointTable& table) {
+    std::vector<ChartPoint> points;
+    points.reserve(table.size());
+    for (const auto& [x, y] : table) {
+        if (!isBlankCell(x) && !isBlankCell(y)) {
+            points.push_back({leadingNumberValue(x), leadingNumberValue(y)});
+        }
+    }
+    return points;
+}
+
+}  // namespace tesselin

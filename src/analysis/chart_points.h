@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tesselin {
+
+class DataGrid;
+
+struct ChartPoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// The texts a chart receives: one row per point, the X text and the Y text.
+using ChartPointTable = std::vector<std::array<std::string, 2>>;
+
+// The preview chart's table: the two chosen columns of every data row.
+ChartPointTable previewChartTable(const DataGrid& grid, int xColumn, int yColumn);
+
+// The results chart's table: the Midpoint and Avg. Value texts of every bin
+// row of the results grid.
+ChartPointTable resultsChartTable(const DataGrid& resultsGrid);
+
+// The column that a typed column text names for the preview chart: its
+// leading-number value rounded to the nearest whole number, halves to even.
+int previewColumn(std::string_view text);
+
+// The points to draw: rows with a blank X or Y text are left out, as the
+// analysis leaves them out; the other texts are read by their leading-number
+// value.
+std::vector<ChartPoint> plottedPoints(const ChartPointTable& table);
+
+}  // namespace tesselin

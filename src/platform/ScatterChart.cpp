@@ -1,0 +1,150 @@
+#include "ScatterChart.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QToolTip>
+#include <cmath>
+
+#include "common/Dialogs.h"
+#include "common/Failure.h"
+#include "common/atomic_file.h"
+#include "common/modUtils.h"
+#include "common/numbers.h"
+
+namespace tesselin {
+namespace {
+
+constexpr double kMarkerPixels = 8;  // the marker size of the chart's design
+const QColor kPlotBackground(250, 250, 250);
+constexpr double kMarginShare = 0.04;  // of the data range, on each side
+constexpr std::string_view kImageFilter = "PNG image (*.png)|*.png|PDF document (*.pdf)|*.pdf";
+
+// A range with room around its ends; a single value gets a unit around it.
+QCPRange withMargin(QCPRange range) {
+    if (range.size() == 0) {
+        const double half = range.lower == 0 ? 1.0 : std::fabs(range.lower) * 0.1;
+        return {range.lower - half, range.upper + half};
+    }
+    const double margin = range.size() * kMarginShare;
+    return {range.lower - margin, range.upper + margin};
+}
+
+void setUpAxis(QCPAxis* axis) {
+    // "gb": plain numbers where they are short, 1.5·10^8 where they are not.
+    axis->setNumberFormat(QStringLiteral("gb"));
+    axis->setNumberPrecision(6);
+}
+
+}  // namespace
+
+ScatterChart::ScatterChart(Dialogs& dialogs, QWidget* parent)
+    : QCustomPlot(parent), m_dialogs(dialogs) {
+    m_series = addGraph();
+    m_series->setLineStyle(QCPGraph::lsNone);
+    m_series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDiamond, QPen(Qt::black),
+                                              QBrush(Qt::NoBrush), kMarkerPixels));
+    m_series->setAdaptiveSampling(false);  // every point is drawn
+    axisRect()->setBackground(QBrush(kPlotBackground));
+    setUpAxis(xAxis);
+    setUpAxis(yAxis);
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    setMouseTracking(true);
+}
+
+void ScatterChart::setPoints(std::span<const ChartPoint> points) {
+    QVector<QCPGraphData> sorted;
+    sorted.reserve(static_cast<qsizetype>(points.size()));
+    for (const ChartPoint& p : points) {
+        sorted.append(QCPGraphData(p.x, p.y));
+    }
+    // Points keep their order by X in the container; a scatter draws them all.
+    m_series->data()->set(sorted, false);
+    rescaleToPoints();
+    replot();
+}
+
+void ScatterChart::rescaleToPoints() {
+    bool found = false;
+    const QCPRange keys = m_series->getKeyRange(found);
+    xAxis->setRange(found ? withMargin(keys) : QCPRange(0, 1));
+    const QCPRange values = m_series->getValueRange(found);
+    yAxis->setRange(found ? withMargin(values) : QCPRange(0, 1));
+}
+
+void ScatterChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    QCustomPlot::mouseDoubleClickEvent(event);
+    rescaleToPoints();
+    replot();
+}
+
+void ScatterChart::mouseMoveEvent(QMouseEvent* event) {
+    QCustomPlot::mouseMoveEvent(event);
+    if (event->buttons() != Qt::NoButton) {
+        return;  // dragging
+    }
+    QVariant details;
+    const double distance = m_series->selectTest(event->position(), false, &details);
+    const auto selection = details.value<QCPDataSelection>();
+    if (distance < 0 || distance > kMarkerPixels || selection.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    const auto point = m_series->data()->at(selection.dataRange().begin());
+    QToolTip::showText(event->globalPosition().toPoint(),
+                       QStringLiteral("x = %1\ny = %2")
+                           .arg(QString::fromStdString(numberText(point->key)),
+                                QString::fromStdString(numberText(point->value))),
+                       this);
+}
+
+void ScatterChart::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(tr("Save Image As..."), this, &ScatterChart::saveImageAs);
+    menu.addAction(tr("Copy Image"), this, &ScatterChart::copyImage);
+    menu.exec(event->globalPos());
+}
+
+QByteArray ScatterChart::picture(const QString& format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (format == QLatin1String("pdf")) {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageSize(QPageSize(QSizeF(width(), height()), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(72);
+        QCPPainter painter(&pdf);
+        toPainter(&painter, width(), height());
+    } else {
+        toPixmap(width(), height(), 2.0).save(&buffer, "PNG");
+    }
+    return bytes;
+}
+
+void ScatterChart::saveImageAs() {
+    runUnderFailureHandler(m_dialogs, [this] {
+        const std::optional<FileChoice> choice = m_dialogs.saveFile(
+            {.filter = std::string(kImageFilter), .filterIndex = 1, .fileName = {}});
+        if (!choice) {
+            throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+        }
+        std::filesystem::path path = choice->path;
+        if (!path.has_extension()) {
+            path += choice->filterIndex == 2 ? ".pdf" : ".png";
+        }
+        const bool pdf = QString::fromStdString(path.extension().string())
+                             .compare(QLatin1String(".pdf"), Qt::CaseInsensitive) == 0;
+        const QByteArray bytes = picture(pdf ? QStringLiteral("pdf") : QStringLiteral("png"));
+        writeFileAtomically(
+            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    });
+}
+
+void ScatterChart::copyImage() {
+    QApplication::clipboard()->setPixmap(toPixmap());
+}
+
+}  // namespace tesselin

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <span>
+
+#include "analysis/chart_points.h"
+
+namespace tesselin {
+
+class Dialogs;
+
+// The scatter chart of both windows: one series of unfilled black diamonds
+// without connecting lines on a light grey plot area, each axis scaled to
+// its own data. Beyond that, what users of plotting tools expect: the wheel
+// zooms, dragging pans, a double click returns to the automatic scales, the
+// point under the mouse shows its values, and the context menu saves or
+// copies the picture.
+class ScatterChart : public QCustomPlot {
+    Q_OBJECT
+
+public:
+    ScatterChart(Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // Replaces the points and scales both axes to them.
+    void setPoints(std::span<const ChartPoint> points);
+
+    // Scales both axes to the points, with a small margin so that the
+    // markers on the edge are drawn whole.
+    void rescaleToPoints();
+
+    // The PNG or PDF picture of the chart.
+    QByteArray picture(const QString& format);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void saveImageAs();
+    void copyImage();
+
+    Dialogs& m_dialogs;
+    QCPGraph* m_series = nullptr;
+};
+
+}  // namespace tesselin

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "common/modGlobals.h"
+#include "platform/ScatterChart.h"
+#include "results/frmResults.h"
+#include "shell/frmMain.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+namespace tesselin {
+namespace {
+
+using Points = std::vector<std::pair<double, double>>;
+
+Points pointsOf(const ScatterChart& chart) {
+    Points points;
+    const QCPGraph* series = chart.graph(0);
+    for (auto it = series->data()->constBegin(); it != series->data()->constEnd(); ++it) {
+        points.emplace_back(it->key, it->value);
+    }
+    std::sort(points.begin(), points.end());
+    return points;
+}
+
+class ChartsTest : public ::testing::Test {
+protected:
+    ChartsTest() : main(globals, dialogs) { main.show(); }
+
+    void load(const std::string& text) {
+        dialogs.chooseFile(dir.write("data.txt", text).string(), 2);
+        main.findChild<QAction*>("mnuOpen")->trigger();
+    }
+    void graph(const char* x, const char* y) {
+        main.findChild<QLineEdit*>("XColumn")->setText(QString::fromLatin1(x));
+        main.findChild<QLineEdit*>("YColumn")->setText(QString::fromLatin1(y));
+        main.findChild<QPushButton*>("MakeGraph")->click();
+    }
+    ScatterChart& preview() { return *main.findChild<ScatterChart*>("MSChart1"); }
+
+    modGlobals globals;
+    testing::ScriptedDialogs dialogs;
+    testing::TempDir dir;
+    frmMain main;
+};
+
+TEST_F(ChartsTest, ThePreviewShowsTheChosenColumnsWithoutBlankRows) {
+    EXPECT_FALSE(preview().isVisible());
+    load("1 10 7\r\n2 \r\n3 30 8\r\nx 40 9\r\n");
+    graph("0", "1");
+    EXPECT_TRUE(preview().isVisible());
+    EXPECT_EQ(pointsOf(preview()), (Points{{0, 40}, {1, 10}, {3, 30}}));
+    graph("abc", "1");
+    EXPECT_EQ(pointsOf(preview()), (Points{{0, 40}, {1, 10}, {3, 30}}));
+    graph("1.5", "0.5");  // columns 2 and 0
+    EXPECT_EQ(pointsOf(preview()), (Points{{7, 1}, {8, 3}, {9, 0}}));
+
+    graph("1", "1");  // rejected: the chart keeps what it showed
+    EXPECT_EQ(dialogs.messages().back().title, "Invalid Numerical Choice");
+    EXPECT_EQ(pointsOf(preview()), (Points{{7, 1}, {8, 3}, {9, 0}}));
+
+    load("5 6\r\n");  // a new file does not redraw the chart
+    EXPECT_EQ(pointsOf(preview()), (Points{{7, 1}, {8, 3}, {9, 0}}));
+}
+
+TEST_F(ChartsTest, TheChartIsSetUpAsAScatterOfBlackDiamondsOnLightGrey) {
+    load("-1000000 3\r\n0 -2\r\n250000000 1e9\r\n");
+    graph("0", "1");
+    ScatterChart& chart = preview();
+    const QCPGraph* series = chart.graph(0);
+    EXPECT_EQ(chart.graphCount(), 1);
+    EXPECT_EQ(series->lineStyle(), QCPGraph::lsNone);
+    EXPECT_EQ(series->scatterStyle().shape(), QCPScatterStyle::ssDiamond);
+    EXPECT_EQ(series->scatterStyle().pen().color(), QColor(Qt::black));
+    EXPECT_EQ(series->scatterStyle().brush().style(), Qt::NoBrush);
+    EXPECT_GE(series->scatterStyle().size(), 7);
+    EXPECT_LE(series->scatterStyle().size(), 9);
+    EXPECT_EQ(chart.axisRect()->backgroundBrush().color(), QColor(250, 250, 250));
+    for (const auto& [x, y] : pointsOf(chart)) {
+        EXPECT_GT(x, chart.xAxis->range().lower);
+        EXPECT_LT(x, chart.xAxis->range().upper);
+        EXPECT_GT(y, chart.yAxis->range().lower);
+        EXPECT_LT(y, chart.yAxis->range().upper);
+    }
+
+    // Drawn offscreen: the plot area's grey and the black diamond outlines.
+    chart.resize(400, 300);
+    const QImage image = chart.toPixmap(400, 300).toImage();
+    int grey = 0;
+    int black = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            grey += c == QColor(250, 250, 250) ? 1 : 0;
+            black += c.red() < 60 && c.green() < 60 && c.blue() < 60 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(grey, 400 * 300 / 3);
+    EXPECT_GT(black, 3 * 8);
+}
+
+TEST_F(ChartsTest, TheResultsChartShowsAverageAgainstMidpoint) {
+    load("0 1\r\n1 3\r\n3 4\r\n");
+    main.findChild<QLineEdit*>("XColumn")->setText("0");
+    main.findChild<QLineEdit*>("YColumn")->setText("1");
+    for (const char* answer : {"2", "0", "3"}) {
+        dialogs.answerInput(answer);
+    }
+    frmResults results(globals, dialogs, main);
+    results.show();
+    QCoreApplication::processEvents();
+    results.findChild<QPushButton*>("CmdGraph")->click();
+    auto* chart = results.findChild<ScatterChart*>("MSChart1");
+    EXPECT_TRUE(chart->isVisible());
+    EXPECT_EQ(pointsOf(*chart), (Points{{0.75, 2}, {2.25, 2}}));
+    EXPECT_EQ(globals.ResultsChartTable, (ChartPointTable{{"0.75", "2"}, {"2.25", "2"}}));
+}
+
+TEST(ScatterChart, SavesItsPictureAsPngOrPdf) {
+    testing::ScriptedDialogs dialogs;
+    const testing::TempDir dir;
+    ScatterChart chart(dialogs);
+    chart.resize(300, 200);
+    const std::vector<ChartPoint> points = {{1, 2}, {3, 4}};
+    chart.setPoints(points);
+    EXPECT_TRUE(chart.picture("png").startsWith("\x89PNG"));
+    EXPECT_TRUE(chart.picture("pdf").startsWith("%PDF"));
+}
+
+}  // namespace
+}  // namespace tesselin
