@@ -33,9 +33,10 @@ QCPRange withMargin(QCPRange range) {
 }
 
 void setUpAxis(QCPAxis* axis) {
-    // "gb": plain numbers where they are short, 1.5·10^8 where they are not.
+    // Plain numbers up to ten digits, so that ticks near 2460100 (a Julian
+    // date) read as such; beyond that 1.5·10^12.
     axis->setNumberFormat(QStringLiteral("gb"));
-    axis->setNumberPrecision(6);
+    axis->setNumberPrecision(10);
 }
 
 }  // namespace

@@ -30,4 +30,11 @@ inline void place(QWidget* widget, const TwipsRect& rect) {
                         std::max(0, twipsToPixels(rect.height)));
 }
 
+// Puts a caption at its place, widened where this system's font needs more
+// room than the designed width gives, so that no caption is cut off.
+inline void placeCaption(QWidget* caption, const TwipsRect& rect) {
+    place(caption, rect);
+    caption->resize(std::max(caption->width(), caption->sizeHint().width()), caption->height());
+}
+
 }  // namespace tesselin

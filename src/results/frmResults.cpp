@@ -106,7 +106,10 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& mai
     connect(CmdGraph, &QPushButton::clicked, this, &frmResults::CmdGraph_Click);
     connect(CmdRestart, &QPushButton::clicked, this, &frmResults::CmdRestart_Click);
 
-    resize(twipsToPixels(kResultsDesignedWidth), twipsToPixels(kResultsDesignedHeight));
+    // The designed client area, below the menu bar; the window manager adds
+    // the frame and title bar around it.
+    resize(twipsToPixels(kResultsClientWidth),
+           twipsToPixels(kResultsClientHeight) + menuBar->sizeHint().height());
     Form_Load();
 }
 
@@ -138,20 +141,20 @@ void frmResults::Form_Resize() {
     MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(twipsToPixels(layout.gridColumnWidth));
     place(MSChart1, layout.chart);
     place(MSFlexGrid1, layout.grid);
-    place(Label1, layout.Label1);
-    place(Label4, layout.Label4);
+    placeCaption(Label1, layout.Label1);
+    placeCaption(Label4, layout.Label4);
     place(CmdGraph, layout.CmdGraph);
     place(GridBtn, layout.GridBtn);
     place(Text1, layout.Text1);
     place(BinNumberLbl, layout.BinNumberLbl);
     place(CmdRestart, layout.CmdRestart);
-    place(Label2, layout.Label2);
-    place(Label5, layout.Label5);
+    placeCaption(Label2, layout.Label2);
+    placeCaption(Label5, layout.Label5);
     place(Text2, layout.Text2);
     place(MinPeriodLbl, layout.MinPeriodLbl);
     place(cmdBack, layout.cmdBack);
-    place(Label3, layout.Label3);
-    place(Label6, layout.Label6);
+    placeCaption(Label3, layout.Label3);
+    placeCaption(Label6, layout.Label6);
     place(Text3, layout.Text3);
     place(MaxPeriodLbl, layout.MaxPeriodLbl);
     place(ExitCmd, layout.ExitCmd);

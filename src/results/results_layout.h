@@ -21,8 +21,10 @@ ResultsLayout resultsWindowLayout(int width, int height);
 // Where the Graph button puts the chart when it draws it.
 TwipsRect resultsChartOnGraph(int width, int height);
 
-// The window's designed outer size.
+// The window's designed outer size, and its client area.
 inline constexpr int kResultsDesignedWidth = 8760;
 inline constexpr int kResultsDesignedHeight = 7530;
+inline constexpr int kResultsClientWidth = 8670;
+inline constexpr int kResultsClientHeight = 6750;
 
 }  // namespace tesselin

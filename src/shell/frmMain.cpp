@@ -104,9 +104,9 @@ void frmMain::Form_Resize() {
     }
     place(MSFlexGrid1, layout.grid);
     place(MSChart1, layout.chart);
-    place(Label1, layout.label1);
+    placeCaption(Label1, layout.label1);
     place(XColumn, layout.xColumn);
-    place(Label2, layout.label2);
+    placeCaption(Label2, layout.label2);
     place(YColumn, layout.yColumn);
     place(MakeGraph, layout.makeGraph);
     place(Corrolate, layout.corrolate);
