@@ -27,6 +27,7 @@ namespace {
                           "Path not found: the folder of " + name + " does not exist");
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:
             throw Failure(FailureNumber::DiskFull, "Disk full: " + name + " could not be written");
         case EISDIR:
             throw Failure(FailureNumber::PathFileAccessError,
@@ -71,10 +72,25 @@ private:
 
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throwWriteFailure(path, EISDIR);
+    // A link is followed, so that the file it names gets the new content and
+    // the link stays a link.
+    std::filesystem::path path = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        if (auto resolved = std::filesystem::canonical(requested, ec); !ec) {
+            path = std::move(resolved);
+        }
+    }
+    const auto type = std::filesystem::status(path, ec).type();
+    if (type == std::filesystem::file_type::directory) {
+        throwWriteFailure(requested, EISDIR);
+    }
+    if (type != std::filesystem::file_type::not_found &&
+        type != std::filesystem::file_type::regular && !ec) {
+        // Never replace a device, a pipe or a socket by a plain file.
+        throw Failure(FailureNumber::PathFileAccessError,
+                      "Path/File access error: " + requested.string() + " is not a regular file");
     }
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");

@@ -1,6 +1,8 @@
 #include "frmResults.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +11,9 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <exception>
 #include <filesystem>
+#include <thread>
 
 #include "analysis/chart_points.h"
 #include "analysis/lag_binning.h"
@@ -250,10 +254,36 @@ void frmResults::runAnalysis() {
             showExclamation(message, kAnswerErrorTitle);
         }
     }
-    m_globals.BinTable =
-        computeBins(m_data.DataPoints, static_cast<int>(BinNumber), MinPeriod, MaxPeriod);
+    m_globals.BinTable = computeKeepingWindowPainted();
     m_globals.resultsTable = buildResultsTable(m_globals.BinTable);
     fillResultsGrid();
+}
+
+std::vector<BinRow> frmResults::computeKeepingWindowPainted() {
+    // The largest analysis takes seconds: it runs on worker threads while
+    // this thread keeps the windows painted. User input waits, so the run
+    // sequence keeps its order.
+    std::vector<BinRow> bins;
+    std::exception_ptr failure;
+    QEventLoop waiting;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        const std::jthread worker([&] {
+            try {
+                bins = computeBins(m_data.DataPoints, static_cast<int>(BinNumber), MinPeriod,
+                                   MaxPeriod);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    QApplication::restoreOverrideCursor();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return bins;
 }
 
 void frmResults::fillResultsGrid() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/extraction.h"
+#include "analysis/lag_binning.h"
 #include "common/DataGrid.h"
 
 class QLabel;
@@ -58,6 +59,7 @@ private:
     void Form_Resize();
     void ResetAnalysis();
     void runAnalysis();
+    std::vector<BinRow> computeKeepingWindowPainted();
     void fillResultsGrid();
     double askUntilAccepted(std::string_view prompt, const std::string& defaultText,
                             const std::function<std::vector<std::string_view>(double)>& check);

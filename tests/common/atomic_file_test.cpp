@@ -1,7 +1,11 @@
 #include "common/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <fstream>
 #include <iterator>
@@ -56,6 +60,45 @@ TEST(WriteFileAtomically, FailsWithoutTouchingTheOldFile) {
     EXPECT_EQ(read(old), "keep me");
     EXPECT_EQ(entries(dir.path()), 2u);
     EXPECT_EQ(entries(folder), 0u);
+}
+
+TEST(WriteFileAtomically, KeepsTheOldFileWhenTheDiskFillsUp) {
+    const testing::TempDir dir;
+    const auto old = dir.write("results.txt", "keep me");
+    // A file size limit makes write() fail half-way, as a full disk does.
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        writeFileAtomically(old, std::string(100000, 'x'));
+        ADD_FAILURE() << "written";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), FailureNumber::DiskFull);
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(read(old), "keep me");
+    EXPECT_EQ(entries(dir.path()), 1u);
+}
+
+TEST(WriteFileAtomically, ReplacesAFileOthersHoldOpenAndFollowsLinks) {
+    const testing::TempDir dir;
+    const auto target = dir.write("results.txt", "old");
+    std::ifstream reader(target, std::ios::binary);  // another program reading it
+    const auto link = dir.path() / "link.txt";
+    std::filesystem::create_symlink(target, link);
+    writeFileAtomically(link, "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "old");
+
+    const auto fifo = dir.path() / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(writeFileAtomically(fifo, "x"), Failure);
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
 }
 
 TEST(WriteFileAtomically, ReportsAFolderWithoutWritePermission) {

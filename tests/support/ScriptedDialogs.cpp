@@ -56,9 +56,9 @@ std::string ScriptedDialogs::inputBox(const InputRequest& request) {
     if (m_inputAnswers.empty()) {
         return {};
     }
-    std::string answer = std::move(m_inputAnswers.front());
+    std::optional<std::string> answer = std::move(m_inputAnswers.front());
     m_inputAnswers.pop_front();
-    return answer;
+    return answer ? *answer : request.defaultText;
 }
 
 std::optional<FileChoice> ScriptedDialogs::nextFile() {

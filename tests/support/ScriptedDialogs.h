@@ -24,7 +24,9 @@ public:
     };
 
     void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }
-    void answerInput(std::string text) { m_inputAnswers.push_back(std::move(text)); }
+    void answerInput(std::string text) { m_inputAnswers.emplace_back(std::move(text)); }
+    // Confirms the input box's own default text, as pressing Enter does.
+    void acceptInputDefault() { m_inputAnswers.emplace_back(std::nullopt); }
     void chooseFile(std::string path, int filterIndex) {
         m_fileAnswers.push_back(FileChoice{std::move(path), filterIndex});
     }
@@ -47,7 +49,7 @@ private:
     std::optional<FileChoice> nextFile();
 
     std::deque<MessageAnswer> m_messageAnswers;
-    std::deque<std::string> m_inputAnswers;
+    std::deque<std::optional<std::string>> m_inputAnswers;
     std::deque<std::optional<FileChoice>> m_fileAnswers;
     std::vector<Shown> m_shown;
 };

@@ -284,6 +284,31 @@ TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
     }
 }
 
+TEST_F(ResultsWindowTest, RunsTheLargestAnalysisWhileTheWindowStaysResponsive) {
+    std::string data;
+    for (int i = 0; i < 32766; ++i) {
+        data.append(std::to_string(i * 0.37 + (i % 11) * 0.01)).append(" ");
+        data.append(std::to_string((i * 7919) % 1000)).append("\r\n");
+    }
+    load(data);
+    answers({"32767", "0"});
+    dialogs.acceptInputDefault();  // the maximum: the length of the data set
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(1);
+    const auto window = open();
+    clock.stop();
+    (void)window;
+    EXPECT_EQ(globals.BinTable.size(), 32767u);
+    double pairs = 0;
+    for (const BinRow& bin : globals.BinTable) {
+        pairs += bin.count;
+    }
+    EXPECT_GE(pairs, 32766.0 * 32765 / 2);  // every pair counted, some on two edges
+    EXPECT_GT(ticks, 0) << "the event loop did not run during the computation";
+}
+
 TEST_F(ResultsWindowTest, SavesTheResultsAndAsksBeforeOverwriting) {
     load(kExample);
     answers({"2", "0", "3"});
