@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   locales
+  clang-14 libclang-rt-14-dev
+  xvfb xdotool
 )
 
 as_root=()

@@ -17,6 +17,7 @@
 #include "common/atomic_file.h"
 #include "common/numbers.h"
 #include "import/blank_rows.h"
+#include "import/isolated_reader.h"
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 
@@ -125,7 +126,7 @@ int run(const Options& options) {
     DataGrid grid;
     try {
         if (isWorkbook(options)) {
-            FillGridFromTable(grid, readWorkbook(options.file));
+            FillGridFromTable(grid, readWorkbookIsolated(options.file));
         } else {
             LoadTextFile(grid, options.file);
         }
@@ -197,6 +198,10 @@ int run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The program's workbook reader: see readWorkbookIsolated.
+    if (argc == 3 && std::string_view(argv[1]) == "--read-workbook") {
+        return writeWorkbookForParent(argv[2]);
+    }
     Options options;
     if (const auto done = parse(argc, argv, options)) {
         return *done;

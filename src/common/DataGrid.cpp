@@ -35,11 +35,29 @@ std::string_view DataGrid::Row::cell(std::size_t col) const {
 
 DataGrid::DataGrid() : m_rows(2), m_cols(2) {}
 
+std::size_t DataGrid::footprint(const Row& row) {
+    return row.text.size() + row.ends.size() * sizeof(std::uint32_t);
+}
+
+// Records a row's change of size; refuses one that would pass the budget
+// (the caller has not changed the row yet when it asks with a larger size).
+void DataGrid::account(std::size_t before, std::size_t after) {
+    if (after > before && m_memoryUsed - before + after > m_memoryBudget) {
+        throw Failure(FailureNumber::OutOfMemory,
+                      "Out of memory: the data set needs more than the " +
+                          std::to_string(m_memoryBudget >> 20) + " MB that the data grid may use");
+    }
+    m_memoryUsed = m_memoryUsed - before + after;
+}
+
 void DataGrid::setRows(int rows) {
     if (rows < 0) {
         throw Failure(FailureNumber::InvalidArgument,
                       "Invalid procedure call or argument: " + std::to_string(rows) +
                           " rows requested for the data grid");
+    }
+    for (std::size_t r = static_cast<std::size_t>(rows); r < m_rows.size(); ++r) {
+        m_memoryUsed -= footprint(m_rows[r]);
     }
     m_rows.resize(static_cast<std::size_t>(rows));
 }
@@ -54,8 +72,10 @@ void DataGrid::setCols(int cols) {
         const auto kept = static_cast<std::size_t>(cols);
         for (Row& row : m_rows) {
             if (row.ends.size() > kept) {
+                const std::size_t before = footprint(row);
                 row.ends.resize(kept);
                 row.text.resize(kept == 0 ? 0 : row.ends.back());
+                m_memoryUsed = m_memoryUsed - before + footprint(row);
             }
         }
     }
@@ -88,6 +108,8 @@ void DataGrid::setTextMatrix(int row, int col, std::string_view text) {
         if (text.empty()) {
             return;  // already empty, and storing it would cost memory
         }
+        account(footprint(r),
+                footprint(r) + text.size() + (c + 1 - r.ends.size()) * sizeof(std::uint32_t));
         // Cells between the last stored one and this one become empty.
         r.ends.resize(c, checkedOffset(r.text.size()));
         r.text.append(text);
@@ -97,6 +119,7 @@ void DataGrid::setTextMatrix(int row, int col, std::string_view text) {
     const std::size_t begin = c == 0 ? 0 : r.ends[c - 1];
     const std::size_t oldLength = r.ends[c] - begin;
     checkedOffset(r.text.size() - oldLength + text.size());
+    account(footprint(r), footprint(r) - oldLength + text.size());
     r.text.replace(begin, oldLength, text);
     const auto shift =
         static_cast<std::int64_t>(text.size()) - static_cast<std::int64_t>(oldLength);
@@ -114,6 +137,8 @@ void DataGrid::setRowCells(int row, std::span<const std::string_view> cells) {
         std::accumulate(cells.begin(), cells.end(), std::size_t{0},
                         [](std::size_t sum, std::string_view cell) { return sum + cell.size(); });
     checkedOffset(total);
+    Row& target = m_rows[static_cast<std::size_t>(row)];
+    account(footprint(target), total + cells.size() * sizeof(std::uint32_t));
 
     Row fresh;
     fresh.text.reserve(total);
@@ -122,7 +147,7 @@ void DataGrid::setRowCells(int row, std::span<const std::string_view> cells) {
         fresh.text.append(cell);
         fresh.ends.push_back(static_cast<std::uint32_t>(fresh.text.size()));
     }
-    m_rows[static_cast<std::size_t>(row)] = std::move(fresh);
+    target = std::move(fresh);
 }
 
 void DataGrid::copyRow(int row, const DataGrid& source, int sourceRow) {
@@ -131,11 +156,15 @@ void DataGrid::copyRow(int row, const DataGrid& source, int sourceRow) {
     if (source.m_cols > m_cols) {
         throwOutOfRange("column", source.m_cols - 1);
     }
-    m_rows[static_cast<std::size_t>(row)] = source.m_rows[static_cast<std::size_t>(sourceRow)];
+    const Row& copied = source.m_rows[static_cast<std::size_t>(sourceRow)];
+    Row& target = m_rows[static_cast<std::size_t>(row)];
+    account(footprint(target), footprint(copied));
+    target = copied;
 }
 
 void DataGrid::RemoveItem(int row) {
     checkRow(row);
+    m_memoryUsed -= footprint(m_rows[static_cast<std::size_t>(row)]);
     m_rows.erase(m_rows.begin() + row);
 }
 
@@ -143,6 +172,7 @@ void DataGrid::removeMarkedRows(const std::vector<bool>& marked) {
     std::size_t kept = 0;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         if (r < marked.size() && marked[r]) {
+            m_memoryUsed -= footprint(m_rows[r]);
             continue;
         }
         if (kept != r) {

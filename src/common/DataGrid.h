@@ -16,8 +16,14 @@ namespace tesselin {
 // buffer, with one 32-bit end offset per cell. Cells to the right of a row's
 // last stored cell are empty without taking any memory, so ragged files cost
 // what their text costs, not rows times columns.
+//
+// The cells may take at most kDefaultMemoryBudget bytes (texts plus four bytes
+// per stored cell); a change beyond that is refused with an Out of memory
+// failure, so that a huge file cannot exhaust the computer's memory.
 class DataGrid {
 public:
+    static constexpr std::size_t kDefaultMemoryBudget = std::size_t{2} << 30;  // 2 GiB
+
     // The state before any import: two rows and two columns, every cell empty.
     DataGrid();
 
@@ -50,6 +56,10 @@ public:
     // True when every cell of the row, in columns 0 to Cols() - 1, is blank.
     bool isBlankRow(int row) const;
 
+    // The bytes the cells take, and the most they may take.
+    std::size_t memoryUsed() const noexcept { return m_memoryUsed; }
+    void setMemoryBudget(std::size_t bytes) noexcept { m_memoryBudget = bytes; }
+
 private:
     struct Row {
         std::string text;                 // the cells' bytes, back to back
@@ -59,9 +69,13 @@ private:
 
     void checkCell(int row, int col) const;
     void checkRow(int row) const;
+    static std::size_t footprint(const Row& row);
+    void account(std::size_t before, std::size_t after);
 
     std::vector<Row> m_rows;
     int m_cols = 0;
+    std::size_t m_memoryUsed = 0;
+    std::size_t m_memoryBudget = kDefaultMemoryBudget;
 };
 
 // A cell that is empty or begins with a space or a tab carries no value.

@@ -16,6 +16,7 @@
 #include "common/modGlobals.h"
 #include "common/modUtils.h"
 #include "import/blank_rows.h"
+#include "import/isolated_reader.h"
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 #include "platform/DataGridModel.h"
@@ -125,7 +126,7 @@ void frmMain::mnuOpen_Click() {
         m_openFilterIndex = choice->filterIndex;
         const std::filesystem::path path(choice->path);
         if (choice->filterIndex == kExcelFilter) {
-            m_globals.WorkbookData = readWorkbook(path);
+            m_globals.WorkbookData = readWorkbookIsolated(path);
             FillGridFromTable();
             RemoveBlankRows();
         } else if (choice->filterIndex == kTextFilter) {

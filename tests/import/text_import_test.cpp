@@ -161,6 +161,22 @@ TEST(TextImport, OverflowsAtThe32768thFieldOfALine) {
     EXPECT_EQ(grid.TextMatrix(2, 32766), "f32766");
 }
 
+TEST(TextImport, StopsWithOutOfMemoryAtTheGridsBudgetAndKeepsTheRowsRead) {
+    DataGrid grid;
+    grid.setMemoryBudget(1000);
+    std::istringstream in(linesOf(500));
+    const Failure failure = failureOf([&] { loadTextStream(grid, in, "huge.txt"); });
+    EXPECT_EQ(failure.number(), FailureNumber::OutOfMemory);
+    EXPECT_NE(failure.description().find("huge.txt"), std::string::npos);
+    EXPECT_LE(grid.memoryUsed(), 1000u);
+    EXPECT_GT(grid.Rows(), 10);
+    EXPECT_EQ(grid.TextMatrix(1, 0), "1");
+
+    grid.setRows(1);  // dropping rows gives their memory back
+    grid.setMemoryBudget(DataGrid::kDefaultMemoryBudget);
+    EXPECT_LT(grid.memoryUsed(), 40u);
+}
+
 TEST(TextImport, ReadsATwentyMegabyteLine) {
     const std::string field(20'000'000, '7');
     const Table table = load("1 " + field + "\n2 3\n");

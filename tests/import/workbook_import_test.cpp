@@ -9,6 +9,7 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "import/isolated_reader.h"
 #include "support/BiffWriter.h"
 #include "support/TempDir.h"
 
@@ -167,6 +168,35 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
         }
     }
     EXPECT_EQ(openFiles(), openBefore) << "a failed import left a file open";
+}
+
+TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
+    const testing::TempDir dir;
+    setWorkbookHelper(TESSELIN_CLI);
+    EXPECT_EQ(contents(readWorkbookIsolated(kData / "formulas.xls")),
+              contents(readWorkbook(kData / "formulas.xls")));
+    const auto text = dir.write("text.xls", "1 2\r\n");
+    try {
+        (void)readWorkbookIsolated(text);
+        ADD_FAILURE() << "read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), FailureNumber::ExternalTableFormat);
+        EXPECT_NE(failure.description().find("is not an Excel 97-2003"), std::string::npos);
+    }
+
+    // A helper that dies the way a library fault kills it.
+    const auto crashing = dir.write("crashing-helper", "#!/bin/sh\nkill -SEGV $$\n");
+    std::filesystem::permissions(crashing, std::filesystem::perms::owner_all);
+    setWorkbookHelper(crashing);
+    try {
+        (void)readWorkbookIsolated(kData / "basic.xls");
+        ADD_FAILURE() << "read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), FailureNumber::ExternalTableFormat);
+        EXPECT_NE(failure.description().find("damaged"), std::string::npos);
+        EXPECT_NE(failure.description().find("SEGV"), std::string::npos);
+    }
+    setWorkbookHelper(TESSELIN_CLI);
 }
 
 TEST(FillGridFromTable, ReplacesEverythingAnEarlierImportLeft) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "import/isolated_reader.h"
+
 // Window tests need one QApplication for the whole run. They run headless:
 // ctest sets the offscreen platform, and so does this main when the test list
 // is read at discovery time, without ctest's environment.
@@ -11,5 +13,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // Workbooks are read by the real helper program, as in the desktop build.
+    tesselin::setWorkbookHelper(TESSELIN_CLI);
     return RUN_ALL_TESTS();
 }
