@@ -5,6 +5,7 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "import/blank_rows.h"
+#include "import/isolated_reader.h"
 #include "import/workbook_import.h"
 #include "support/BiffWriter.h"
 #include "support/TempDir.h"
@@ -29,6 +30,21 @@ void BM_OpenWorkbookIntoGrid(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenWorkbookIntoGrid)->Unit(benchmark::kMillisecond);
+
+// The same through the helper process, as File > Open reads workbooks.
+void BM_OpenWorkbookThroughHelper(benchmark::State& state) {
+    const tesselin::testing::TempDir dir;
+    const auto file = dir.path() / "largest.xls";
+    tesselin::testing::writeBiffWorkbook(
+        file, {.biff8 = true, .sheets = {tesselin::testing::numericSheet(32767)}});
+    tesselin::setWorkbookHelper(TESSELIN_CLI);
+    for (auto _ : state) {
+        tesselin::DataGrid grid;
+        tesselin::FillGridFromTable(grid, tesselin::readWorkbookIsolated(file));
+        benchmark::DoNotOptimize(grid.Rows());
+    }
+}
+BENCHMARK(BM_OpenWorkbookThroughHelper)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
