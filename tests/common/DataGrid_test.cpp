@@ -1,4 +1,5 @@
 #include "common/DataGrid.h"
+#include "support/GridTables.h"
 
 #include <gtest/gtest.h>
 
@@ -10,29 +11,9 @@
 namespace tesselin {
 namespace {
 
-// The grid as rows of texts, for whole-grid comparisons.
-std::vector<std::vector<std::string>> contents(const DataGrid& grid) {
-    std::vector<std::vector<std::string>> rows;
-    for (int r = 0; r < grid.Rows(); ++r) {
-        std::vector<std::string>& row = rows.emplace_back();
-        for (int c = 0; c < grid.Cols(); ++c) {
-            row.emplace_back(grid.TextMatrix(r, c));
-        }
-    }
-    return rows;
-}
-
-DataGrid gridOf(const std::vector<std::vector<std::string>>& rows) {
-    DataGrid grid;
-    grid.setRows(static_cast<int>(rows.size()));
-    grid.setCols(rows.empty() ? 0 : static_cast<int>(rows[0].size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            grid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), rows[r][c]);
-        }
-    }
-    return grid;
-}
+using testing::contents;
+using testing::gridOf;
+using testing::Table;
 
 TEST(DataGrid, StartsWithTwoEmptyRowsAndTwoColumns) {
     const DataGrid grid;

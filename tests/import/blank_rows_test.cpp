@@ -7,34 +7,14 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "support/GridTables.h"
 
 namespace tesselin {
 namespace {
 
-using Table = std::vector<std::vector<std::string>>;
-
-DataGrid gridOf(const Table& rows) {
-    DataGrid grid;
-    grid.setRows(static_cast<int>(rows.size()));
-    grid.setCols(static_cast<int>(rows[0].size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            grid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), rows[r][c]);
-        }
-    }
-    return grid;
-}
-
-Table contents(const DataGrid& grid) {
-    Table rows;
-    for (int r = 0; r < grid.Rows(); ++r) {
-        auto& row = rows.emplace_back();
-        for (int c = 0; c < grid.Cols(); ++c) {
-            row.emplace_back(grid.TextMatrix(r, c));
-        }
-    }
-    return rows;
-}
+using testing::contents;
+using testing::gridOf;
+using testing::Table;
 
 const std::vector<std::string> kHeader = {"Col. 0", "Col. 1"};
 

@@ -11,23 +11,14 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "support/GridTables.h"
 #include "support/TempDir.h"
 
 namespace tesselin {
 namespace {
 
-using Table = std::vector<std::vector<std::string>>;
-
-Table contents(const DataGrid& grid) {
-    Table rows;
-    for (int r = 0; r < grid.Rows(); ++r) {
-        auto& row = rows.emplace_back();
-        for (int c = 0; c < grid.Cols(); ++c) {
-            row.emplace_back(grid.TextMatrix(r, c));
-        }
-    }
-    return rows;
-}
+using testing::contents;
+using testing::Table;
 
 Table load(const std::string& bytes) {
     DataGrid grid;

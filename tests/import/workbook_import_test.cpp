@@ -11,24 +11,15 @@
 #include "common/Failure.h"
 #include "import/isolated_reader.h"
 #include "support/BiffWriter.h"
+#include "support/GridTables.h"
 #include "support/TempDir.h"
 
 namespace tesselin {
 namespace {
 
-using Table = std::vector<std::vector<std::string>>;
+using testing::contents;
+using testing::Table;
 const std::filesystem::path kData = TESSELIN_TEST_DATA_DIR;
-
-Table contents(const DataGrid& grid) {
-    Table rows;
-    for (int r = 0; r < grid.Rows(); ++r) {
-        auto& row = rows.emplace_back();
-        for (int c = 0; c < grid.Cols(); ++c) {
-            row.emplace_back(grid.TextMatrix(r, c));
-        }
-    }
-    return rows;
-}
 
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
