@@ -42,14 +42,6 @@ TEST(DataGrid, RewritesACellInTheMiddleOfARow) {
               (std::vector<std::vector<std::string>>{{"", "a much longer text", "3"}}));
 }
 
-TEST(DataGrid, KeepsEveryByteOfACell) {
-    DataGrid grid;
-    const std::string bytes("a\0b\xff\x80 c", 7);
-    grid.setTextMatrix(1, 1, bytes);
-    EXPECT_EQ(grid.TextMatrix(1, 1), bytes);
-    EXPECT_EQ(grid.TextMatrix(1, 0), "");
-}
-
 TEST(DataGrid, RemoveItemMovesTheRowsBelowUp) {
     DataGrid grid = gridOf({{"h"}, {"1"}, {"2"}, {"3"}});
     grid.RemoveItem(2);

@@ -240,16 +240,5 @@ TEST(LoadTextFile, ReportsAFileWithoutReadPermission) {
     EXPECT_EQ(grid.Rows(), 2);
 }
 
-TEST(LoadTextFile, ReadsABinaryFileWithoutHarm) {
-    const testing::TempDir dir;
-    std::string bytes;
-    for (int i = 0; i < 4096; ++i) {
-        bytes.push_back(static_cast<char>((i * 37) % 256));
-    }
-    DataGrid grid;
-    LoadTextFile(grid, dir.write("binary.txt", bytes));
-    EXPECT_GT(grid.Rows(), 1);
-}
-
 }  // namespace
 }  // namespace tesselin
