@@ -16,23 +16,7 @@ start_display
 workdir=$(mktemp -d)
 trap 'stop_display; rm -rf "$workdir"' EXIT
 
-build/release/src/tesselin &
-main=$(window "Tesselin Analysis")
-xdotool windowmove "$main" 0 0 windowsize "$main" $MAIN_WIDTH $MAIN_HEIGHT
-open_file "$PWD/examples/variable_star.xls"
-main=$(window "Tesselin Analysis")
-click "$main" $MAIN_GRAPH
-import -window "$main" docs/images/main-window.png
-
-click "$main" $MAIN_TESSELIN
-answer 100
-answer 0
-answer 40
-results=$(window "Tesselin Analysis")
-xdotool windowmove "$results" 0 0
-sleep 0.3
-import -window "$results" docs/images/results-grid.png
-click "$results" $RESULTS_GRAPH
-import -window "$results" docs/images/results-chart.png
-click "$results" $RESULTS_EXIT
+snapshot() { import -window "$2" "docs/images/$1.png"; }
+analyse_example build/release/src/tesselin "$PWD/examples/variable_star.xls"
+click "$RESULTS_WINDOW" $RESULTS_EXIT
 echo "screenshots.sh: pictures written to docs/images/"

@@ -19,21 +19,7 @@ example="$prefix/share/tesselin/examples/variable_star.xls"
 saved="$workdir/results.txt"
 fail() { echo "smoke-test: $*" >&2; exit 1; }
 
-"$prefix/bin/tesselin" &
-program=$!
-main=$(window "Tesselin Analysis")
-xdotool windowmove "$main" 0 0 windowsize "$main" $MAIN_WIDTH $MAIN_HEIGHT
-open_file "$example"
-main=$(window "Tesselin Analysis")
-click "$main" $MAIN_GRAPH
-click "$main" $MAIN_TESSELIN
-answer 100
-answer 0
-answer 40
-results=$(window "Tesselin Analysis")
-xdotool windowmove "$results" 0 0
-sleep 0.5
-click "$results" $RESULTS_GRAPH
+analyse_example "$prefix/bin/tesselin" "$example"
 xdotool key alt+f s
 window "Save As" >/dev/null
 xdotool type --delay 10 "$saved"
@@ -42,9 +28,9 @@ for _ in $(seq 50); do [ -s "$saved" ] && break; sleep 0.1; done
 [ -s "$saved" ] || fail "File > Save wrote nothing"
 results=$(window "Tesselin Analysis")
 click "$results" $RESULTS_EXIT
-for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program" 2>/dev/null; then
-  kill "$program"
+for _ in $(seq 50); do kill -0 "$PROGRAM_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$PROGRAM_PID" 2>/dev/null; then
+  kill "$PROGRAM_PID"
   fail "Exit did not end the program"
 fi
 

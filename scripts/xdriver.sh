@@ -63,3 +63,32 @@ open_file() {  # File > Open of the main window, typing a full path
 MAIN_WIDTH=502 MAIN_HEIGHT=454
 MAIN_GRAPH="429 354" MAIN_TESSELIN="429 392"
 RESULTS_GRAPH="483 300" RESULTS_EXIT="483 414"
+
+snapshot() { :; }  # called at each view by analyse_example; screenshots.sh redefines it
+
+# Starts PROGRAM and runs one analysis of EXAMPLE as a user would: File > Open,
+# Graph, Tesselin with 100 bins from 0 to 40, then Graph on the results
+# window. Leaves the program's process in PROGRAM_PID and the results window
+# in RESULTS_WINDOW.
+analyse_example() {
+  local main results
+  "$1" &
+  PROGRAM_PID=$!
+  main=$(window "Tesselin Analysis")
+  xdotool windowmove "$main" 0 0 windowsize "$main" $MAIN_WIDTH $MAIN_HEIGHT
+  open_file "$2"
+  main=$(window "Tesselin Analysis")
+  click "$main" $MAIN_GRAPH
+  snapshot main-window "$main"
+  click "$main" $MAIN_TESSELIN
+  answer 100
+  answer 0
+  answer 40
+  results=$(window "Tesselin Analysis")
+  xdotool windowmove "$results" 0 0
+  sleep 0.5
+  snapshot results-grid "$results"
+  click "$results" $RESULTS_GRAPH
+  snapshot results-chart "$results"
+  RESULTS_WINDOW=$results
+}

@@ -16,6 +16,11 @@ inline int pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+// Int() of the layouts: the largest whole number not above the value.
+inline int floorToInt(double value) {
+    return static_cast<int>(std::floor(value));
+}
+
 // A control's place in its window's client area, in twips.
 struct TwipsRect {
     int left = 0;

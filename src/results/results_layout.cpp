@@ -1,28 +1,22 @@
 #include "results_layout.h"
 
-#include <cmath>
-
 namespace tesselin {
 namespace {
 
 constexpr int kGridWidth = 6255;
 constexpr int kMinUpperHeight = 2200;
 
-int intOf(double value) {
-    return static_cast<int>(std::floor(value));
-}
-
 }  // namespace
 
 ResultsLayout resultsWindowLayout(int width, int height) {
     const double w = width;
     const double h = height;
-    const int upper = h * 0.55 > kMinUpperHeight ? intOf(h * 0.55) : kMinUpperHeight;
+    const int upper = h * 0.55 > kMinUpperHeight ? floorToInt(h * 0.55) : kMinUpperHeight;
 
     ResultsLayout layout;
     layout.gridColumnWidth = 1250;
-    layout.chart = {intOf(w * 0.1 / 2), 200, intOf(w * 0.9), upper};
-    layout.grid = {intOf(w * 0.5 - 3100), 200, kGridWidth, upper};
+    layout.chart = {floorToInt(w * 0.1 / 2), 200, floorToInt(w * 0.9), upper};
+    layout.grid = {floorToInt(w * 0.5 - 3100), 200, kGridWidth, upper};
 
     // Panel controls: designed left x (at the designed width 8760), distance
     // d of the top from the bottom edge, and the designed size.
@@ -56,7 +50,7 @@ ResultsLayout resultsWindowLayout(int width, int height) {
 }
 
 TwipsRect resultsChartOnGraph(int width, int height) {
-    return {intOf(0.1 * width / 2), 500, intOf(0.9 * width), intOf(0.5 * height)};
+    return {floorToInt(0.1 * width / 2), 500, floorToInt(0.9 * width), floorToInt(0.5 * height)};
 }
 
 }  // namespace tesselin

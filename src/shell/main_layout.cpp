@@ -1,27 +1,20 @@
 #include "main_layout.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace tesselin {
-namespace {
-
-int intOf(double value) {
-    return static_cast<int>(std::floor(value));
-}
-
-}  // namespace
 
 MainLayout mainWindowLayout(int width, int height) {
     const double w = width;
     const double h = height;
-    const int margin = intOf(w * 0.1 / 2);
+    const int margin = floorToInt(w * 0.1 / 2);
     const int controlsLeft = width - 1700;
 
     MainLayout layout;
     layout.gridColumnWidth = 1200;
     layout.grid = {margin, height - 3500, std::max(0, width - 2500), 2500};
-    layout.chart = {margin, 100, std::max(0, intOf(w * 0.9)), std::max(0, intOf(h * 0.45))};
+    layout.chart = {margin, 100, std::max(0, floorToInt(w * 0.9)),
+                    std::max(0, floorToInt(h * 0.45))};
     layout.label1 = {controlsLeft, height - 3550, 1300, 375};
     layout.xColumn = {controlsLeft, height - 3300, 1200, 375};
     layout.label2 = {controlsLeft, height - 2800, 1300, 375};
