@@ -78,7 +78,9 @@ void Workbook::selectFirstSheet() {
         throwPasswordProtected(m_name);
     }
     if (freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0) {
-        throwNotAWorkbook(m_name, "has no worksheet.");
+        // FreeXL also drops a sheet whose size record claims more than an
+        // .xls sheet can hold.
+        throwNotAWorkbook(m_name, "has no worksheet that can be read.");
     }
     if (freexl_get_info(m_handle, FREEXL_BIFF_DATEMODE, &info) == FREEXL_OK) {
         m_dates1904 = info == FREEXL_BIFF_DATEMODE_1904;

@@ -121,6 +121,10 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
     const std::string basic = fileBytes(kData / "basic.xls");
     const auto noSheets = dir.path() / "no_sheets.xls";
     testing::writeBiffWorkbook(noSheets, {});
+    testing::BiffSheet boasting = testing::numericSheet(3);
+    boasting.claimedSize = {{32767, 32767}};  // far more than the sheet holds
+    const auto huge = dir.path() / "huge_claim.xls";
+    testing::writeBiffWorkbook(huge, {.biff8 = true, .sheets = {boasting}});
     const auto marked = dir.path() / "marked.xls";
     testing::writeBiffWorkbook(marked,
                                {.passwordMarker = true, .sheets = {testing::numericSheet(3)}});
@@ -137,6 +141,7 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
          FailureNumber::ExternalTableFormat, "damaged or incomplete"},
         {dir.write("empty.xls", ""), FailureNumber::ExternalTableFormat, "is empty"},
         {noSheets, FailureNumber::ExternalTableFormat, "has no worksheet"},
+        {huge, FailureNumber::ExternalTableFormat, "has no worksheet that can be read"},
         {kData / "encrypted.xls", FailureNumber::NotAValidPassword, "protected by a password"},
         {marked, FailureNumber::NotAValidPassword, "protected by a password"},
         {dir.path() / "deleted.xls", FailureNumber::FileNotFound, "File not found"},
