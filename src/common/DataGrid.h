@@ -58,6 +58,7 @@ public:
 
     // The bytes the cells take, and the most they may take.
     std::size_t memoryUsed() const noexcept { return m_memoryUsed; }
+    std::size_t memoryBudget() const noexcept { return m_memoryBudget; }
     void setMemoryBudget(std::size_t bytes) noexcept { m_memoryBudget = bytes; }
 
 private:

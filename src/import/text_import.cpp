@@ -22,8 +22,12 @@ bool isSeparator(char c) {
 //
 // The stream buffer is read one filled buffer at a time, so that a read error
 // loses nothing that was read before it.
+//
+// A line longer than maxLine bytes could never fit the grid; reading stops
+// there with an Out of memory failure instead of holding it all.
 template <typename OnLine>
-void forEachLine(std::istream& in, std::string_view sourceName, OnLine&& onLine) {
+void forEachLine(std::istream& in, std::string_view sourceName, std::size_t maxLine,
+                 OnLine&& onLine) {
     using Traits = std::istream::traits_type;
     constexpr std::streamsize kChunk = 1 << 16;
     std::vector<char> chunk(static_cast<std::size_t>(kChunk));
@@ -76,6 +80,12 @@ void forEachLine(std::istream& in, std::string_view sourceName, OnLine&& onLine)
         if (start < got) {
             line.append(chunk.data() + start, got - start);
             lineOpen = true;
+            if (line.size() > maxLine) {
+                throw Failure(FailureNumber::OutOfMemory,
+                              "Out of memory: a line of " + std::string(sourceName) +
+                                  " is longer than the " + std::to_string(maxLine >> 20) +
+                                  " MB the data grid may use");
+            }
         }
     }
     if (lineOpen) {
@@ -88,9 +98,11 @@ void forEachLine(std::istream& in, std::string_view sourceName, OnLine&& onLine)
 void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
     grid.setRows(grid.Rows() + 1);
 
+    // One field more than can be placed is enough to know the line overflows.
+    constexpr auto kMostFields = static_cast<std::size_t>(kMaxCounter) + 1;
     std::vector<std::string_view> fields;
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && fields.size() < kMostFields) {
         while (i < line.size() && isSeparator(line[i])) {
             ++i;
         }
@@ -132,7 +144,7 @@ void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceNam
     grid.setTextMatrix(0, 1, columnCaption(1));
 
     std::int16_t row = 1;
-    forEachLine(in, sourceName, [&](std::string_view line) {
+    forEachLine(in, sourceName, grid.memoryBudget(), [&](std::string_view line) {
         try {
             SplitLineIntoRow(grid, line, row);
         } catch (const Failure& failure) {

@@ -163,6 +163,10 @@ TEST(TextImport, StopsWithOutOfMemoryAtTheGridsBudgetAndKeepsTheRowsRead) {
     EXPECT_GT(grid.Rows(), 10);
     EXPECT_EQ(grid.TextMatrix(1, 0), "1");
 
+    std::istringstream endless(std::string(5000, '7'));  // one line longer than the budget
+    EXPECT_EQ(failureOf([&] { loadTextStream(grid, endless, "huge.txt"); }).number(),
+              FailureNumber::OutOfMemory);
+
     grid.setRows(1);  // dropping rows gives their memory back
     grid.setMemoryBudget(DataGrid::kDefaultMemoryBudget);
     EXPECT_LT(grid.memoryUsed(), 40u);
