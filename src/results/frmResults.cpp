@@ -202,11 +202,12 @@ void frmResults::showExclamation(std::string_view text, std::string_view title) 
 }
 
 double frmResults::askUntilAccepted(
-    std::string_view prompt, const std::string& defaultText,
+    const Question& question, const std::string& defaultText,
     const std::function<std::vector<std::string_view>(double)>& check) {
     for (;;) {
-        const std::string answer = m_dialogs.inputBox(
-            {.prompt = std::string(prompt), .title = "Input", .defaultText = defaultText});
+        const std::string answer = m_dialogs.inputBox({.prompt = std::string(question.prompt),
+                                                       .title = std::string(question.title),
+                                                       .defaultText = defaultText});
         const double value = leadingNumberValue(answer);  // Cancel reads as 0
         const std::vector<std::string_view> messages = check(value);
         for (const std::string_view message : messages) {
@@ -232,15 +233,15 @@ void frmResults::Form_Activate() {
         return;
     }
 
-    BinNumber = askUntilAccepted(kBinNumberQuestion.prompt, std::string(kDefaultBinNumber),
+    BinNumber = askUntilAccepted(kBinNumberQuestion, std::string(kDefaultBinNumber),
                                  [](double answer) { return binNumberMessages(answer); });
     BinNumberLbl->setText(QString::fromStdString(numberText(BinNumber)));
     MinPeriod =
-        askUntilAccepted(kMinPeriodQuestion.prompt, std::string(kDefaultMinPeriod),
+        askUntilAccepted(kMinPeriodQuestion, std::string(kDefaultMinPeriod),
                          [this](double answer) { return minPeriodMessages(answer, DataLength); });
     MinPeriodLbl->setText(QString::fromStdString(numberText(MinPeriod)));
     MaxPeriod = askUntilAccepted(
-        kMaxPeriodQuestion.prompt, defaultMaxPeriod(DataLength),
+        kMaxPeriodQuestion, defaultMaxPeriod(DataLength),
         [this](double answer) { return maxPeriodMessages(answer, MinPeriod, DataLength); });
     MaxPeriodLbl->setText(QString::fromStdString(numberText(MaxPeriod)));
 

@@ -20,6 +20,7 @@ class QTableView;
 namespace tesselin {
 
 class DataGridModel;
+struct Question;
 class ScatterChart;
 class Dialogs;
 class frmMain;
@@ -61,7 +62,7 @@ private:
     void runAnalysis();
     std::vector<BinRow> computeKeepingWindowPainted();
     void fillResultsGrid();
-    double askUntilAccepted(std::string_view prompt, const std::string& defaultText,
+    double askUntilAccepted(const Question& question, const std::string& defaultText,
                             const std::function<std::vector<std::string_view>(double)>& check);
     void showExclamation(std::string_view text, std::string_view title);
 
