@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <random>
 
-#include "common/modGlobals.h"
 #include "platform/ScatterChart.h"
 #include "shell/frmMain.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "ui/modGlobals.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "import/biff_records.h"
-#include "import/isolated_reader.h"
+#include "import/helper_protocol.h"
 #include "import/workbook_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqcustomplot-dev
   libfreexl-dev libgsf-1-dev
+  libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   locales

@@ -1,4 +1,4 @@
-#include "chart_points.h"
+#include "analysis/chart_points.h"
 
 #include <cmath>
 
@@ -37,8 +37,8 @@ int previewColumn(std::string_view text) {
     return static_cast<int>(std::nearbyint(leadingNumberValue(text)));
 }
 
-std::vector<ChartPoint> plottedPoints(const ChartPointTable& table) {
-    std::vector<ChartPoint> points;
+std::vector<DataPoint> plottedPoints(const ChartPointTable& table) {
+    std::vector<DataPoint> points;
     points.reserve(table.size());
     for (const auto& [x, y] : table) {
         if (!isBlankCell(x) && !isBlankCell(y)) {

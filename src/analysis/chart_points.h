@@ -2,16 +2,14 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "analysis/extraction.h"
 
 namespace tesselin {
 
 class DataGrid;
-
-struct ChartPoint {
-    double x = 0.0;
-    double y = 0.0;
-};
 
 // The texts a chart receives: one row per point, the X text and the Y text.
 using ChartPointTable = std::vector<std::array<std::string, 2>>;
@@ -30,6 +28,6 @@ int previewColumn(std::string_view text);
 // The points to draw: rows with a blank X or Y text are left out, as the
 // analysis leaves them out; the other texts are read by their leading-number
 // value.
-std::vector<ChartPoint> plottedPoints(const ChartPointTable& table);
+std::vector<DataPoint> plottedPoints(const ChartPointTable& table);
 
 }  // namespace tesselin

@@ -1,4 +1,4 @@
-#include "column_choice.h"
+#include "analysis/column_choice.h"
 
 #include "common/numbers.h"
 

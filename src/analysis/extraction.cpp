@@ -1,8 +1,7 @@
-#include "extraction.h"
+#include "analysis/extraction.h"
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "common/modConstants.h"
 #include "common/numbers.h"
 
 namespace tesselin {

@@ -1,4 +1,4 @@
-#include "lag_binning.h"
+#include "analysis/lag_binning.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "analysis/parameters.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "results_file.h"
+#include "analysis/results_file.h"
 
 #include "common/numbers.h"
 

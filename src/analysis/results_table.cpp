@@ -1,4 +1,4 @@
-#include "results_table.h"
+#include "analysis/results_table.h"
 
 #include "analysis/lag_binning.h"
 #include "common/numbers.h"

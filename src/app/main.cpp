@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "common/modGlobals.h"
 #include "platform/QtDialogs.h"
 #include "shell/frmMain.h"
+#include "ui/modGlobals.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -1,25 +1,22 @@
 // tesselin-cli: the lag binning analysis of one data set, without windows.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <iostream>
-#include <map>
-#include <optional>
+#include <new>
 #include <string>
 #include <string_view>
 
+#include "analysis/analysis_run.h"
 #include "analysis/column_choice.h"
 #include "analysis/extraction.h"
-#include "analysis/lag_binning.h"
-#include "analysis/parameters.h"
 #include "analysis/results_file.h"
-#include "analysis/results_table.h"
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/atomic_file.h"
 #include "common/numbers.h"
-#include "import/blank_rows.h"
-#include "import/isolated_reader.h"
-#include "import/text_import.h"
-#include "import/workbook_import.h"
+#include "import/data_set.h"
+#include "import/workbook_helper.h"
 
 namespace {
 
@@ -59,140 +56,180 @@ columns or parameters; 3 no data to analyse; 4 the file could not be imported.
 
 struct Options {
     std::string file;
-    std::optional<std::string> x, y, bins, min, max, format, output;
+    std::string x, y, bins, min, max, format, output;
+    bool hasBins = false, hasMin = false, hasMax = false, hasFormat = false, hasOutput = false;
 };
+
+void printFailure(const Failure& failure) {
+    std::cerr << "tesselin-cli: Error " << failure.number() << ": " << failure.description()
+              << '\n';
+}
 
 int usageError(std::string_view message) {
     std::cerr << "tesselin-cli: " << message << "\nTry 'tesselin-cli --help'.\n";
     return kBadArguments;
 }
 
+// The usage text in place of the one CLI11 would compose.
+class UsageText final : public CLI::Formatter {
+public:
+    std::string make_help(const CLI::App*, std::string, CLI::AppFormatMode) const override {
+        return std::string(kUsage);
+    }
+};
+
+// Reads the command line into options; gives an exit status when the program
+// should end at once (help, or a mistake in the arguments).
 std::optional<int> parse(int argc, char** argv, Options& options) {
-    const std::map<std::string_view, std::optional<std::string> Options::*> valued = {
-        {"--x", &Options::x},          {"--y", &Options::y},     {"--bins", &Options::bins},
-        {"--min", &Options::min},      {"--max", &Options::max}, {"--format", &Options::format},
-        {"--output", &Options::output}};
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return kSuccess;
-        }
-        if (const auto found = valued.find(arg); found != valued.end()) {
-            if (i + 1 >= argc) {
-                return usageError(std::string(arg) + " needs a value");
-            }
-            options.*(found->second) = argv[++i];
-        } else if (arg.starts_with("--")) {
-            return usageError("unknown option " + std::string(arg));
-        } else if (options.file.empty()) {
-            options.file = arg;
-        } else {
-            return usageError("only one data file can be analysed at a time");
-        }
+    CLI::App app("tesselin-cli");
+    app.formatter(std::make_shared<UsageText>());
+    app.allow_extras();  // reported below in this program's own words
+    app.add_option("file", options.file);
+    app.add_option("--x", options.x);
+    app.add_option("--y", options.y);
+    const auto* bins = app.add_option("--bins", options.bins);
+    const auto* min = app.add_option("--min", options.min);
+    const auto* max = app.add_option("--max", options.max);
+    const auto* format = app.add_option("--format", options.format);
+    const auto* output = app.add_option("--output", options.output);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << kUsage;
+        return kSuccess;
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
+    }
+    if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+        return usageError(extras.front().starts_with("-")
+                              ? "unknown option " + extras.front()
+                              : "only one data file can be analysed at a time");
     }
     if (options.file.empty()) {
         return usageError("no data file given");
     }
-    if (!options.x || !options.y) {
+    if (app.count("--x") == 0 || app.count("--y") == 0) {
         return usageError("both --x and --y are needed");
     }
-    if (options.format && *options.format != "text" && *options.format != "xls") {
+    options.hasBins = bins->count() > 0;
+    options.hasMin = min->count() > 0;
+    options.hasMax = max->count() > 0;
+    options.hasFormat = format->count() > 0;
+    options.hasOutput = output->count() > 0;
+    if (options.hasFormat && options.format != "text" && options.format != "xls") {
         return usageError("--format is text or xls");
     }
     return std::nullopt;
 }
 
-bool isWorkbook(const Options& options) {
-    if (options.format) {
-        return *options.format == "xls";
+DataKind dataKind(const Options& options) {
+    if (options.hasFormat) {
+        return options.format == "xls" ? DataKind::Workbook : DataKind::Text;
     }
     std::string extension = std::filesystem::path(options.file).extension().string();
     for (char& c : extension) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return extension == ".xls";
+    return extension == ".xls" ? DataKind::Workbook : DataKind::Text;
 }
 
-// Reads an answer like the input box does, printing the messages it brings.
-bool accept(std::string_view name, const std::vector<std::string_view>& messages) {
-    for (const std::string_view message : messages) {
-        std::cerr << "tesselin-cli: " << name << ": " << message << '\n';
+// The analysis run answered from the options, its messages on standard error.
+class CommandLineRun final : public AnalysisFrontEnd {
+public:
+    explicit CommandLineRun(const Options& options) : m_options(options) {}
+
+    void showSummary(double dataLength, double firstPoint, double lastPoint) override {
+        std::cerr << "Length of data set is: " << numberText(dataLength) << '\n'
+                  << "First point is located at: " << numberText(firstPoint) << '\n'
+                  << "Last point is located at: " << numberText(lastPoint) << '\n';
     }
-    return messages.empty();
+    void stopRun(std::string_view text, std::string_view) override {
+        std::cerr << "tesselin-cli: " << text << '\n';
+    }
+    std::string answer(Parameter parameter, const Question&,
+                       const std::string& defaultText) override {
+        switch (parameter) {
+            case Parameter::BinNumber:
+                return m_options.hasBins ? m_options.bins : defaultText;
+            case Parameter::MinPeriod:
+                return m_options.hasMin ? m_options.min : defaultText;
+            case Parameter::MaxPeriod:
+                return m_options.hasMax ? m_options.max : defaultText;
+        }
+        return defaultText;
+    }
+    bool refuse(Parameter parameter, std::span<const std::string_view> messages) override {
+        constexpr const char* kOption[] = {"--bins", "--min", "--max"};
+        for (const std::string_view message : messages) {
+            std::cerr << "tesselin-cli: " << kOption[static_cast<int>(parameter)] << ": " << message
+                      << '\n';
+        }
+        return false;  // an option cannot be asked again
+    }
+    void accept(Parameter parameter, double value) override {
+        m_accepted[static_cast<int>(parameter)] = value;
+        if (parameter == Parameter::MaxPeriod) {
+            std::cerr << "Number of Bins: " << numberText(m_accepted[0]) << '\n'
+                      << "Minimum Period: " << numberText(m_accepted[1]) << '\n'
+                      << "Maximum Period: " << numberText(m_accepted[2]) << '\n';
+        }
+    }
+    void reportRepeatedValues(std::span<const RepeatedValue> repeated) override {
+        for (const RepeatedValue& value : repeated) {
+            std::cerr << repeatedValueMessage(value.x);
+            if (value.times > 1) {
+                std::cerr << " (" << value.times << " times)";
+            }
+            std::cerr << '\n';
+        }
+    }
+
+private:
+    const Options& m_options;
+    double m_accepted[3] = {};
+};
+
+int writeResults(const std::string& text, const Options& options) {
+    if (!options.hasOutput) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? kSuccess : kOutputFailed;
+    }
+    try {
+        writeFileAtomically(options.output, text);
+    } catch (const Failure& failure) {
+        printFailure(failure);
+        return kOutputFailed;
+    }
+    return kSuccess;
 }
 
 int run(const Options& options) {
     DataGrid grid;
     try {
-        if (isWorkbook(options)) {
-            FillGridFromTable(grid, readWorkbookIsolated(options.file));
-        } else {
-            LoadTextFile(grid, options.file);
-        }
-        RemoveBlankRows(grid);
+        loadDataSet(grid, options.file, dataKind(options));
     } catch (const Failure& failure) {
-        std::cerr << "tesselin-cli: Error " << failure.number() << ": " << failure.description()
-                  << '\n';
+        printFailure(failure);
         return kImportFailed;
     }
-
-    const auto columns = analysisColumns(*options.x, *options.y, grid.Cols());
+    const auto columns = analysisColumns(options.x, options.y, grid.Cols());
     if (!columns) {
         std::cerr << "tesselin-cli: " << kInvalidColumnsText << " (the data set has columns 0 to "
                   << grid.Cols() - 1 << ")\n";
         return kBadArguments;
     }
-    const AnalysisData data = extractDataPoints(grid, columns->x, columns->y);
-    if (data.PointCount() == 0) {
-        std::cerr << "tesselin-cli: " << kNoDataText << '\n';
-        return kNoData;
+    CommandLineRun frontEnd(options);
+    const AnalysisRun analysis =
+        runAnalysis(extractDataPoints(grid, columns->x, columns->y), frontEnd);
+    switch (analysis.outcome) {
+        case RunOutcome::NoData:
+        case RunOutcome::NoLength:
+            return kNoData;
+        case RunOutcome::Refused:
+            return kBadArguments;
+        case RunOutcome::Completed:
+            break;
     }
-    const double dataLength = data.DataLength();
-    std::cerr << "Length of data set is: " << numberText(dataLength) << '\n'
-              << "First point is located at: " << numberText(data.FirstPoint) << '\n'
-              << "Last point is located at: " << numberText(data.LastPoint) << '\n';
-    if (dataLength == 0) {
-        std::cerr << "tesselin-cli: " << kNoLengthText << '\n';
-        return kNoData;
-    }
-
-    const double binNumber =
-        leadingNumberValue(options.bins.value_or(std::string(kDefaultBinNumber)));
-    const double minPeriod =
-        leadingNumberValue(options.min.value_or(std::string(kDefaultMinPeriod)));
-    const double maxPeriod = leadingNumberValue(options.max.value_or(defaultMaxPeriod(dataLength)));
-    if (!accept("--bins", binNumberMessages(binNumber)) ||
-        !accept("--min", minPeriodMessages(minPeriod, dataLength)) ||
-        !accept("--max", maxPeriodMessages(maxPeriod, minPeriod, dataLength))) {
-        return kBadArguments;
-    }
-    std::cerr << "Number of Bins: " << numberText(binNumber) << '\n'
-              << "Minimum Period: " << numberText(minPeriod) << '\n'
-              << "Maximum Period: " << numberText(maxPeriod) << '\n';
-
-    for (const RepeatedValue& repeated : repeatedValues(data.DataPoints)) {
-        std::cerr << repeatedValueMessage(repeated.x);
-        if (repeated.times > 1) {
-            std::cerr << " (" << repeated.times << " times)";
-        }
-        std::cerr << '\n';
-    }
-    const std::string text = resultsFileText(buildResultsTable(
-        computeBins(data.DataPoints, static_cast<int>(binNumber), minPeriod, maxPeriod)));
-
-    if (!options.output) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? kSuccess : kOutputFailed;
-    }
-    try {
-        writeFileAtomically(*options.output, text);
-    } catch (const Failure& failure) {
-        std::cerr << "tesselin-cli: Error " << failure.number() << ": " << failure.description()
-                  << '\n';
-        return kOutputFailed;
-    }
-    return kSuccess;
+    return writeResults(resultsFileText(analysis.results), options);
 }
 
 }  // namespace
@@ -209,10 +246,9 @@ int main(int argc, char** argv) {
     try {
         return run(options);
     } catch (const Failure& failure) {
-        std::cerr << "tesselin-cli: Error " << failure.number() << ": " << failure.description()
-                  << '\n';
+        printFailure(failure);
     } catch (const std::bad_alloc&) {
-        std::cerr << "tesselin-cli: Error 7: Out of memory\n";
+        printFailure(Failure::outOfMemory("Out of memory"));
     }
     return kImportFailed;
 }

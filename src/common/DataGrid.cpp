@@ -1,10 +1,10 @@
-#include "DataGrid.h"
+#include "common/DataGrid.h"
 
 #include <algorithm>
 #include <limits>
 #include <numeric>
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 namespace tesselin {
 namespace {

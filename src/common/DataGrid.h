@@ -79,6 +79,15 @@ private:
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
 };
 
+// The imports count rows, columns and points with 16-bit integers: a data set
+// has at most this many data rows, and a line at most this many fields.
+inline constexpr std::int32_t kMaxCounter = 32767;
+
+// The caption of data grid column `col`: "Col. 0", "Col. 1", ...
+inline std::string columnCaption(int col) {
+    return "Col. " + std::to_string(col);
+}
+
 // A cell that is empty or begins with a space or a tab carries no value.
 inline bool isBlankCell(std::string_view text) noexcept {
     return text.empty() || text.front() == ' ' || text.front() == '\t';

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tesselin {
 
@@ -22,12 +24,15 @@ inline constexpr std::int32_t PathNotFound = 76;
 // The database engine's numbers for workbooks that cannot be read.
 inline constexpr std::int32_t NotAValidPassword = 3031;
 inline constexpr std::int32_t ExternalTableFormat = 3274;
-inline constexpr std::int32_t DialogCancelled = 32755;
 }  // namespace FailureNumber
 
-// A failing step of a command. The command handlers of File > Open and
-// File > Save catch it: a cancelled dialog ends the command silently, anything
-// else is shown to the user through ReportError.
+// What a failing file operation was doing, for the wording of its failure.
+enum class FileAction { Read, Write };
+
+// A failing step of a command: a number and a description that says what
+// failed and where. The commands of the windows show it with ReportError;
+// tesselin-cli prints it. The factories below word the failures that several
+// places raise, so that each is said one way.
 class Failure : public std::runtime_error {
 public:
     Failure(std::int32_t number, std::string description)
@@ -37,6 +42,19 @@ public:
 
     std::int32_t number() const noexcept { return m_number; }
     const std::string& description() const noexcept { return m_description; }
+
+    // An operating-system error (errno) met while reading or writing `path`.
+    static Failure fromErrno(int error, const std::filesystem::path& path, FileAction action);
+    // A path that names something other than a plain file (a FIFO, a device).
+    static Failure notARegularFile(const std::filesystem::path& path);
+    // A file that is no workbook this program reads; `why` completes the
+    // sentence after the file's name ("is empty.").
+    static Failure notAWorkbook(std::string_view name, std::string_view why);
+    // A workbook that is damaged; `detail`, when given, says how.
+    static Failure damagedWorkbook(std::string_view name, std::string_view detail = {});
+    static Failure passwordProtected(std::string_view name);
+    static Failure outOfMemory(std::string description);
+    static Failure overflow(std::string description);
 
 private:
     std::int32_t m_number;

@@ -1,41 +1,19 @@
-#include "atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 namespace tesselin {
 namespace {
 
 [[noreturn]] void throwWriteFailure(const std::filesystem::path& path, int error) {
-    const std::string name = path.string();
-    switch (error) {
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            throw Failure(FailureNumber::PermissionDenied,
-                          "Permission denied: " + name + " cannot be written");
-        case ENOENT:
-        case ENOTDIR:
-            throw Failure(FailureNumber::PathNotFound,
-                          "Path not found: the folder of " + name + " does not exist");
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            throw Failure(FailureNumber::DiskFull, "Disk full: " + name + " could not be written");
-        case EISDIR:
-            throw Failure(FailureNumber::PathFileAccessError,
-                          "Path/File access error: " + name + " is a folder");
-        default:
-            throw Failure(FailureNumber::PathFileAccessError,
-                          "Path/File access error: " + name + " (" + std::strerror(error) + ")");
-    }
+    throw Failure::fromErrno(error, path, FileAction::Write);
 }
 
 // Closes and removes the temporary file unless it has been renamed.
@@ -89,8 +67,7 @@ void writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     if (type != std::filesystem::file_type::not_found &&
         type != std::filesystem::file_type::regular && !ec) {
         // Never replace a device, a pipe or a socket by a plain file.
-        throw Failure(FailureNumber::PathFileAccessError,
-                      "Path/File access error: " + requested.string() + " is not a regular file");
+        throw Failure::notARegularFile(requested);
     }
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");

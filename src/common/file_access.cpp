@@ -1,55 +1,32 @@
-#include "file_access.h"
+#include "common/file_access.h"
 
 #include <cerrno>
-#include <cstring>
-#include <string>
 #include <system_error>
 
-#include "Failure.h"
+#include "common/Failure.h"
 
 namespace tesselin {
-namespace {
-
-[[noreturn]] void throwForError(const std::filesystem::path& path, int error) {
-    const std::string name = path.string();
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            throw Failure(FailureNumber::FileNotFound, "File not found: " + name);
-        case EACCES:
-        case EPERM:
-            throw Failure(FailureNumber::PermissionDenied,
-                          "Permission denied: " + name + " cannot be read");
-        default:
-            throw Failure(FailureNumber::PathFileAccessError,
-                          "Path/File access error: " + name + " (" + std::strerror(error) + ")");
-    }
-}
-
-}  // namespace
 
 std::ifstream openForReading(const std::filesystem::path& path) {
     std::error_code status;
     const auto type = std::filesystem::status(path, status).type();
     if (status) {
-        throwForError(path, status.value());
+        throw Failure::fromErrno(status.value(), path, FileAction::Read);
     }
     if (type == std::filesystem::file_type::not_found) {
-        throwForError(path, ENOENT);
+        throw Failure::fromErrno(ENOENT, path, FileAction::Read);
     }
     if (type == std::filesystem::file_type::directory) {
-        throw Failure(FailureNumber::PathFileAccessError,
-                      "Path/File access error: " + path.string() + " is a folder, not a file");
+        throw Failure::fromErrno(EISDIR, path, FileAction::Read);
     }
     if (type != std::filesystem::file_type::regular) {
-        throw Failure(FailureNumber::PathFileAccessError,
-                      "Path/File access error: " + path.string() + " is not a regular file");
+        throw Failure::notARegularFile(path);
     }
 
     errno = 0;
     std::ifstream stream(path, std::ios::binary);
     if (!stream.is_open()) {
-        throwForError(path, errno != 0 ? errno : EIO);
+        throw Failure::fromErrno(errno != 0 ? errno : EIO, path, FileAction::Read);
     }
     return stream;
 }

@@ -1,4 +1,4 @@
-#include "biff_records.h"
+#include "import/biff_records.h"
 
 #include <glib.h>
 #include <gsf/gsf-infile-msole.h>
@@ -8,12 +8,12 @@
 #include <gsf/gsf-utils.h>
 
 #include <bit>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
 
+#include "common/ByteReader.h"
 #include "common/Failure.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
@@ -51,46 +51,28 @@ struct Record {
 class RecordReader {
 public:
     RecordReader(std::span<const std::uint8_t> stream, std::size_t offset)
-        : m_stream(stream), m_offset(offset) {}
+        : m_stream(stream.subspan(std::min(offset, stream.size()))) {}
 
     std::optional<Record> next() {
-        if (m_offset > m_stream.size() || m_stream.size() - m_offset < 4) {
+        if (!m_stream.has(4)) {
             return std::nullopt;
         }
-        const auto* header = m_stream.data() + m_offset;
-        const auto type = static_cast<std::uint16_t>(header[0] | header[1] << 8);
-        const std::size_t length = static_cast<std::size_t>(header[2] | header[3] << 8);
-        if (m_stream.size() - m_offset - 4 < length) {
+        ByteReader header = m_stream;
+        const std::uint16_t type = header.u16();
+        const std::uint16_t length = header.u16();
+        if (!header.has(length)) {
             return std::nullopt;
         }
-        Record record{type, m_stream.subspan(m_offset + 4, length)};
-        m_offset += 4 + length;
+        const Record record{type, header.bytes(length)};
+        m_stream = header;
         return record;
     }
 
     std::optional<Record> peek() const { return RecordReader(*this).next(); }
 
 private:
-    std::span<const std::uint8_t> m_stream;
-    std::size_t m_offset;
+    ByteReader m_stream;
 };
-
-std::uint16_t u16(std::span<const std::uint8_t> data, std::size_t at) {
-    return static_cast<std::uint16_t>(data[at] | data[at + 1] << 8);
-}
-
-std::uint32_t u32(std::span<const std::uint8_t> data, std::size_t at) {
-    return std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 |
-           std::uint32_t{data[at + 2]} << 16 | std::uint32_t{data[at + 3]} << 24;
-}
-
-double f64(std::span<const std::uint8_t> data, std::size_t at) {
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) {
-        bits = bits << 8 | data[at + static_cast<std::size_t>(i)];
-    }
-    return std::bit_cast<double>(bits);
-}
 
 double rkValue(std::uint32_t rk) {
     double value = 0.0;
@@ -124,26 +106,21 @@ std::string codepageToUtf8(std::span<const std::uint8_t> bytes, std::uint16_t co
 // The text of a STRING record and any CONTINUE records after it.
 std::string readStringRecord(Record record, RecordReader& reader, bool biff8,
                              std::uint16_t codepage) {
-    if (record.data.size() < 2) {
+    ByteReader piece(record.data);
+    if (!piece.has(2)) {
         return {};
     }
-    std::size_t remaining = u16(record.data, 0);
+    std::size_t remaining = piece.u16();
     if (!biff8) {
-        const std::size_t n = std::min(remaining, record.data.size() - 2);
-        return codepageToUtf8(record.data.subspan(2, n), codepage);
+        return codepageToUtf8(piece.bytes(std::min(remaining, piece.remaining())), codepage);
     }
     std::string text;
-    std::span<const std::uint8_t> piece = record.data.subspan(2);
-    for (;;) {
-        if (piece.empty()) {
-            break;
-        }
-        const bool wide = (piece[0] & 0x01) != 0;
-        piece = piece.subspan(1);
+    while (piece.has(1)) {
+        const bool wide = (piece.u8() & 0x01) != 0;
         const std::size_t width = wide ? 2 : 1;
-        const std::size_t n = std::min(remaining, piece.size() / width);
+        const std::size_t n = std::min(remaining, piece.remaining() / width);
         for (std::size_t i = 0; i < n; ++i) {
-            char32_t unit = wide ? u16(piece, 2 * i) : piece[i];
+            char32_t unit = wide ? piece.u16() : piece.u8();
             // A surrogate pair inside a sheet string is rare; keep its units
             // visible rather than dropping them.
             if (unit >= 0xD800 && unit <= 0xDFFF) {
@@ -152,15 +129,12 @@ std::string readStringRecord(Record record, RecordReader& reader, bool biff8,
             appendUtf8(text, unit);
         }
         remaining -= n;
-        if (remaining == 0) {
-            break;
-        }
         const auto continuation = reader.peek();
-        if (!continuation || continuation->type != kContinue) {
+        if (remaining == 0 || !continuation || continuation->type != kContinue) {
             break;
         }
         reader.next();
-        piece = continuation->data;
+        piece = ByteReader(continuation->data);
     }
     return text;
 }
@@ -179,22 +153,123 @@ std::optional<Globals> readGlobals(std::span<const std::uint8_t> stream) {
         return std::nullopt;
     }
     Globals globals;
-    globals.biff8 = u16(bof->data, 0) == kBiff8;
+    globals.biff8 = ByteReader(bof->data).u16() == kBiff8;
     while (const auto record = reader.next()) {
+        ByteReader data(record->data);
         if (record->type == kEof) {
             break;
         }
         if (record->type == kFilePass) {
             globals.filePass = true;
-        } else if (record->type == kCodepage && record->data.size() >= 2) {
-            globals.codepage = u16(record->data, 0);
-        } else if (record->type == kBoundSheet && record->data.size() >= 6 &&
-                   !globals.firstSheetOffset && record->data[5] == 0) {
-            globals.firstSheetOffset = u32(record->data, 0);
+        } else if (record->type == kCodepage && data.has(2)) {
+            globals.codepage = data.u16();
+        } else if (record->type == kBoundSheet && data.has(6) && !globals.firstSheetOffset &&
+                   record->data[5] == 0) {
+            globals.firstSheetOffset = data.u32();
         }
     }
     return globals;
 }
+
+// The cell records of one sheet, taken one at a time.
+class SheetWalk {
+public:
+    SheetWalk(const Globals& globals, const std::unordered_set<std::uint64_t>& wantedNumbers)
+        : m_globals(globals), m_wanted(wantedNumbers) {}
+
+    void take(const Record& record, RecordReader& reader) {
+        ByteReader data(record.data);
+        switch (record.type) {
+            case kFormula:
+                if (data.has(14)) {
+                    formula(data);
+                }
+                break;
+            case kString:
+                if (m_pendingString) {
+                    m_values.texts[*m_pendingString] =
+                        readStringRecord(record, reader, m_globals.biff8, m_globals.codepage);
+                    m_pendingString.reset();
+                }
+                break;
+            case kBoolErr:
+                if (data.has(8)) {
+                    const auto key = cell(data);
+                    data.skip(2);  // the cell's format
+                    const std::uint8_t value = data.u8();
+                    const bool error = data.u8() != 0;
+                    m_values.texts[key] = error ? "" : (value != 0 ? "TRUE" : "FALSE");
+                }
+                break;
+            case kNumber:
+                if (data.has(14)) {
+                    const auto key = cell(data);
+                    data.skip(2);  // the cell's format
+                    want(key, data.f64());
+                }
+                break;
+            case kRk:
+                if (data.has(10)) {
+                    const auto key = cell(data);
+                    data.skip(2);  // the cell's format
+                    want(key, rkValue(data.u32()));
+                }
+                break;
+            case kMulRk:
+                if (data.has(6)) {
+                    mulRk(data);
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    SheetValues done() { return std::move(m_values); }
+
+private:
+    static std::uint64_t cell(ByteReader& data) {
+        const std::uint16_t row = data.u16();
+        return cellKey(row, data.u16());
+    }
+
+    void want(std::uint64_t key, double number) {
+        if (m_wanted.count(key) != 0) {
+            m_values.numbers[key] = number;
+        }
+    }
+
+    void formula(ByteReader data) {
+        const auto key = cell(data);
+        data.skip(2);  // the cell's format
+        const auto result = data.bytes(8);
+        m_pendingString.reset();
+        if (result[6] != 0xFF || result[7] != 0xFF) {
+            m_values.texts[key] = numberText(ByteReader(result).f64());
+        } else if (result[0] == 0) {
+            m_pendingString = key;  // the text follows in a STRING record
+        } else if (result[0] == 1) {
+            m_values.texts[key] = result[2] != 0 ? "TRUE" : "FALSE";
+        } else {
+            m_values.texts[key] = "";  // an error or an empty result
+        }
+    }
+
+    void mulRk(ByteReader data) {
+        const std::uint32_t row = data.u16();
+        const std::uint32_t first = data.u16();
+        // Each cell is a format and an RK value; the last column number follows them.
+        for (std::uint32_t column = first; data.has(6 + 2); ++column) {
+            data.skip(2);
+            want(cellKey(row, column), rkValue(data.u32()));
+        }
+    }
+
+    const Globals& m_globals;
+    const std::unordered_set<std::uint64_t>& m_wanted;
+    SheetValues m_values;
+    std::optional<std::uint64_t> m_pendingString;  // a formula whose text result follows
+};
 
 }  // namespace
 
@@ -203,11 +278,7 @@ std::vector<std::uint8_t> readWorkbookStream(const std::filesystem::path& path) 
     std::call_once(initialised, [] { gsf_init(); });
 
     const std::string name = path.string();
-    const auto damaged = [&name] {
-        return Failure(
-            FailureNumber::ExternalTableFormat,
-            "External table is not in the expected format: " + name + " is damaged or incomplete.");
-    };
+    const auto damaged = [&name] { return Failure::damagedWorkbook(name); };
     GError* error = nullptr;
     GPtr<GsfInput> input(gsf_input_stdio_new(name.c_str(), &error));
     if (error != nullptr) {
@@ -253,97 +324,29 @@ bool isPasswordProtected(std::span<const std::uint8_t> stream) {
 
 SheetValues readFirstSheetValues(std::span<const std::uint8_t> stream,
                                  const std::unordered_set<std::uint64_t>& wantedNumbers) {
-    SheetValues values;
     const auto globals = readGlobals(stream);
     if (!globals || !globals->firstSheetOffset) {
-        return values;
+        return {};
     }
     RecordReader reader(stream, *globals->firstSheetOffset);
     const auto bof = reader.next();
     if (!bof || bof->type != kBof) {
-        return values;
+        return {};
     }
-
-    const auto wantNumber = [&](std::uint32_t row, std::uint32_t col, double number) {
-        const auto key = cellKey(row, col);
-        if (wantedNumbers.count(key) != 0) {
-            values.numbers[key] = number;
-        }
-    };
-    std::optional<std::uint64_t> pendingString;  // a formula whose text result follows
-    int depth = 1;                               // embedded charts nest BOF .. EOF
+    SheetWalk walk(*globals, wantedNumbers);
+    int depth = 1;  // embedded charts nest BOF .. EOF
     while (const auto record = reader.next()) {
-        const auto data = record->data;
         if (record->type == kBof) {
             ++depth;
-            continue;
-        }
-        if (record->type == kEof) {
+        } else if (record->type == kEof) {
             if (--depth == 0) {
                 break;
             }
-            continue;
-        }
-        if (depth != 1) {
-            continue;
-        }
-        switch (record->type) {
-            case kFormula: {
-                if (data.size() < 14) {
-                    break;
-                }
-                const auto key = cellKey(u16(data, 0), u16(data, 2));
-                pendingString.reset();
-                if (u16(data, 12) != 0xFFFF) {
-                    values.texts[key] = numberText(f64(data, 6));
-                } else if (data[6] == 0) {
-                    pendingString = key;
-                } else if (data[6] == 1) {
-                    values.texts[key] = data[8] != 0 ? "TRUE" : "FALSE";
-                } else {
-                    values.texts[key] = "";  // an error or an empty result
-                }
-                break;
-            }
-            case kString:
-                if (pendingString) {
-                    values.texts[*pendingString] =
-                        readStringRecord(*record, reader, globals->biff8, globals->codepage);
-                    pendingString.reset();
-                }
-                break;
-            case kBoolErr:
-                if (data.size() >= 8) {
-                    const auto key = cellKey(u16(data, 0), u16(data, 2));
-                    values.texts[key] = data[7] != 0 ? "" : (data[6] != 0 ? "TRUE" : "FALSE");
-                }
-                break;
-            case kNumber:
-                if (data.size() >= 14) {
-                    wantNumber(u16(data, 0), u16(data, 2), f64(data, 6));
-                }
-                break;
-            case kRk:
-                if (data.size() >= 10) {
-                    wantNumber(u16(data, 0), u16(data, 2), rkValue(u32(data, 6)));
-                }
-                break;
-            case kMulRk:
-                if (data.size() >= 6) {
-                    const std::uint32_t row = u16(data, 0);
-                    const std::uint32_t first = u16(data, 2);
-                    const std::size_t count = (data.size() - 6) / 6;
-                    for (std::size_t i = 0; i < count; ++i) {
-                        wantNumber(row, first + static_cast<std::uint32_t>(i),
-                                   rkValue(u32(data, 4 + 6 * i + 2)));
-                    }
-                }
-                break;
-            default:
-                break;
+        } else if (depth == 1) {
+            walk.take(*record, reader);
         }
     }
-    return values;
+    return walk.done();
 }
 
 }  // namespace tesselin::xls

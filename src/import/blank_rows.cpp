@@ -1,11 +1,10 @@
-#include "blank_rows.h"
+#include "import/blank_rows.h"
 
 #include <string>
 #include <vector>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "common/modConstants.h"
 
 namespace tesselin {
 

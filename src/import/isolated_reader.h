@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string_view>
 
 namespace tesselin {
 
@@ -16,13 +15,5 @@ DataGrid readWorkbookIsolated(const std::filesystem::path& path);
 
 // Where the helper program is; by default tesselin-cli beside this program.
 void setWorkbookHelper(std::filesystem::path program);
-
-// The table in a helper's answer, or the helper's failure; an answer that
-// does not parse is reported as a damaged workbook.
-DataGrid tableFromHelperAnswer(std::string_view answer, const std::filesystem::path& path);
-
-// The helper's side: reads the workbook and writes the result to standard
-// output in the form readWorkbookIsolated expects. Returns the exit status.
-int writeWorkbookForParent(const std::filesystem::path& path);
 
 }  // namespace tesselin

@@ -1,4 +1,4 @@
-#include "text_import.h"
+#include "import/text_import.h"
 
 #include <algorithm>
 #include <istream>
@@ -8,7 +8,6 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/file_access.h"
-#include "common/modConstants.h"
 
 namespace tesselin {
 namespace {

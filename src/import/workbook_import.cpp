@@ -1,11 +1,10 @@
-#include "workbook_import.h"
+#include "import/workbook_import.h"
 
 #include <string>
 #include <unordered_set>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "common/modConstants.h"
 #include "common/numbers.h"
 #include "import/biff_records.h"
 #include "import/xls_workbook.h"
@@ -18,10 +17,9 @@ constexpr double k1904Offset = 1462.0;
 
 void checkCounter(std::uint32_t count, const char* what, const std::string& name) {
     if (count > static_cast<std::uint32_t>(kMaxCounter)) {
-        throw Failure(FailureNumber::Overflow, "Overflow: the first worksheet of " + name +
-                                                   " has " + std::to_string(count) + " " + what +
-                                                   "; at most " + std::to_string(kMaxCounter) +
-                                                   " can be read.");
+        throw Failure::overflow("Overflow: the first worksheet of " + name + " has " +
+                                std::to_string(count) + " " + what + "; at most " +
+                                std::to_string(kMaxCounter) + " can be read.");
     }
 }
 
@@ -31,7 +29,7 @@ DataGrid readWorkbook(const std::filesystem::path& path) {
     xls::Workbook book(path);
     const std::vector<std::uint8_t> stream = xls::readWorkbookStream(path);
     if (xls::isPasswordProtected(stream)) {
-        xls::throwPasswordProtected(path.string());
+        throw Failure::passwordProtected(path.string());
     }
     book.selectFirstSheet();
     const std::uint32_t rows = book.rows();

@@ -1,4 +1,4 @@
-#include "xls_workbook.h"
+#include "import/xls_workbook.h"
 
 #include <freexl.h>
 
@@ -13,8 +13,7 @@ namespace tesselin::xls {
 namespace {
 
 [[noreturn]] void throwNotAWorkbook(const std::string& name, const std::string& why) {
-    throw Failure(FailureNumber::ExternalTableFormat,
-                  "External table is not in the expected format: " + name + " " + why);
+    throw Failure::notAWorkbook(name, why);
 }
 
 // Says why FreeXL refused a file, in words a user can act on.
@@ -40,8 +39,7 @@ namespace {
     }
     switch (code) {
         case FREEXL_INSUFFICIENT_MEMORY:
-            throw Failure(FailureNumber::OutOfMemory,
-                          "Out of memory: " + name + " is too large to read.");
+            throw Failure::outOfMemory("Out of memory: " + name + " is too large to read.");
         case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
             throwNotAWorkbook(name, "holds no Excel workbook.");
         default:
@@ -51,13 +49,6 @@ namespace {
 }
 
 }  // namespace
-
-void throwPasswordProtected(const std::string& name) {
-    throw Failure(FailureNumber::NotAValidPassword,
-                  "Not a valid password: " + name +
-                      " is protected by a password. Save a copy without the password and "
-                      "open that.");
-}
 
 Workbook::Workbook(const std::filesystem::path& path) : m_name(path.string()) {
     // Missing, unreadable and special files get the plain file failures.
@@ -75,7 +66,7 @@ void Workbook::selectFirstSheet() {
     unsigned int info = 0;
     if (freexl_get_info(m_handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED) {
-        throwPasswordProtected(m_name);
+        throw Failure::passwordProtected(m_name);
     }
     if (freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0) {
         // FreeXL also drops a sheet whose size record claims more than an

@@ -6,8 +6,6 @@
 
 namespace tesselin::xls {
 
-[[noreturn]] void throwPasswordProtected(const std::string& name);
-
 enum class CellKind { Empty, Number, Text, Date };
 
 struct Cell {

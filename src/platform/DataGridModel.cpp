@@ -1,12 +1,15 @@
-#include "DataGridModel.h"
+#include "platform/DataGridModel.h"
 
-#include "common/DataGrid.h"
+#include <QHeaderView>
+#include <QTableView>
+
 #include "common/text_encoding.h"
+#include "platform/controls.h"
 
 namespace tesselin {
 
-DataGridModel::DataGridModel(const DataGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), m_grid(grid) {}
+DataGridModel::DataGridModel(DataGrid grid, QObject* parent)
+    : QAbstractTableModel(parent), m_grid(std::move(grid)) {}
 
 int DataGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(0, m_grid.Rows() - 1);
@@ -42,6 +45,23 @@ DataGridModel::ResetScope::ResetScope(DataGridModel& model) : m_model(model) {
 
 DataGridModel::ResetScope::~ResetScope() {
     m_model.endResetModel();
+}
+
+QTableView* makeGridView(QWidget* parent, DataGridModel* model) {
+    auto* view = makeControl<QTableView>(parent, "MSFlexGrid1");
+    view->setModel(model);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();  // the grid has no fixed column
+    view->horizontalHeader()->setSectionsClickable(false);
+    return view;
+}
+
+void setColumnWidths(QTableView* view, int twips) {
+    const int width = twipsToPixels(twips);
+    view->horizontalHeader()->setDefaultSectionSize(width);
+    for (int col = 0; col < view->model()->columnCount(); ++col) {
+        view->setColumnWidth(col, width);
+    }
 }
 
 }  // namespace tesselin

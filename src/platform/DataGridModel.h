@@ -1,19 +1,34 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <utility>
+
+#include "common/DataGrid.h"
+
+class QTableView;
+class QWidget;
 
 namespace tesselin {
 
-class DataGrid;
-
-// Shows a DataGrid in a QTableView: grid row 0 becomes the horizontal header
+// A DataGrid shown in a QTableView: grid row 0 becomes the horizontal header
 // (the fixed caption row) and grid rows 1 and up become the model's rows.
-// Read only. Whoever changes the grid wraps the change in a ResetScope.
+// The model owns its grid; the views see it read only, and every change goes
+// through change(), which tells them.
 class DataGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit DataGridModel(const DataGrid& grid, QObject* parent = nullptr);
+    explicit DataGridModel(DataGrid grid = {}, QObject* parent = nullptr);
+
+    const DataGrid& grid() const noexcept { return m_grid; }
+
+    // Lets `change` alter the grid. The views are told that the whole grid
+    // may have changed, also when the change ends in a failure half-way.
+    template <typename Change>
+    void change(Change&& change) {
+        const ResetScope reset(*this);
+        std::forward<Change>(change)(m_grid);
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -21,8 +36,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Tells the views that the whole grid may change, for as long as it lives,
-    // also when the change ends in a failure.
+private:
     class ResetScope {
     public:
         explicit ResetScope(DataGridModel& model);
@@ -34,10 +48,16 @@ public:
         DataGridModel& m_model;
     };
 
-private:
     QString cellText(int row, int col) const;
 
-    const DataGrid& m_grid;
+    DataGrid m_grid;
 };
+
+// The grid control of both windows ("MSFlexGrid1"): a read-only view of the
+// model whose caption row stays in view; there is no fixed column.
+QTableView* makeGridView(QWidget* parent, DataGridModel* model);
+
+// Gives every column of the view, present and to come, a width in twips.
+void setColumnWidths(QTableView* view, int twips);
 
 }  // namespace tesselin

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace tesselin {
 

@@ -1,4 +1,4 @@
-#include "ScatterChart.h"
+#include "platform/ScatterChart.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -8,11 +8,10 @@
 #include <QToolTip>
 #include <cmath>
 
-#include "common/Dialogs.h"
-#include "common/Failure.h"
 #include "common/atomic_file.h"
-#include "common/modUtils.h"
 #include "common/numbers.h"
+#include "ui/Dialogs.h"
+#include "ui/modUtils.h"
 
 namespace tesselin {
 namespace {
@@ -55,10 +54,10 @@ ScatterChart::ScatterChart(Dialogs& dialogs, QWidget* parent)
     setMouseTracking(true);
 }
 
-void ScatterChart::setPoints(std::span<const ChartPoint> points) {
+void ScatterChart::setPoints(std::span<const DataPoint> points) {
     QVector<QCPGraphData> sorted;
     sorted.reserve(static_cast<qsizetype>(points.size()));
-    for (const ChartPoint& p : points) {
+    for (const DataPoint& p : points) {
         sorted.append(QCPGraphData(p.x, p.y));
     }
     // Points keep their order by X in the container; a scatter draws them all.
@@ -130,7 +129,7 @@ void ScatterChart::saveImageAs() {
         const std::optional<FileChoice> choice = m_dialogs.saveFile(
             {.filter = std::string(kImageFilter), .filterIndex = 1, .fileName = {}});
         if (!choice) {
-            throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+            return;
         }
         std::filesystem::path path = choice->path;
         if (!path.has_extension()) {

@@ -23,7 +23,7 @@ public:
     ScatterChart(Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Replaces the points and scales both axes to them.
-    void setPoints(std::span<const ChartPoint> points);
+    void setPoints(std::span<const DataPoint> points);
 
     // Scales both axes to the points, with a small margin so that the
     // markers on the edge are drawn whole.

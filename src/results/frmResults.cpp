@@ -1,4 +1,4 @@
-#include "frmResults.h"
+#include "results/frmResults.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,23 +16,21 @@
 #include <thread>
 
 #include "analysis/chart_points.h"
-#include "analysis/lag_binning.h"
 #include "analysis/parameters.h"
 #include "analysis/results_file.h"
 #include "analysis/results_table.h"
-#include "common/Dialogs.h"
 #include "common/Failure.h"
 #include "common/atomic_file.h"
-#include "common/modConstants.h"
-#include "common/modGlobals.h"
-#include "common/modUtils.h"
 #include "common/numbers.h"
 #include "platform/DataGridModel.h"
 #include "platform/ScatterChart.h"
 #include "platform/controls.h"
 #include "platform/twips.h"
 #include "results/results_layout.h"
-#include "shell/frmMain.h"
+#include "ui/Dialogs.h"
+#include "ui/modConstants.h"
+#include "ui/modGlobals.h"
+#include "ui/modUtils.h"
 
 namespace tesselin {
 namespace {
@@ -47,8 +45,13 @@ QString qText(std::string_view text) {
 
 }  // namespace
 
-frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& main, QWidget* parent)
-    : QDialog(parent), m_globals(globals), m_dialogs(dialogs), m_main(main) {
+frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& dataGrid,
+                       ColumnPair columns, QWidget* parent)
+    : QDialog(parent),
+      m_globals(globals),
+      m_dialogs(dialogs),
+      m_dataGrid(dataGrid),
+      m_columns(columns) {
     setObjectName(QStringLiteral("frmResults"));
     setWindowTitle(qText(kWindowCaption));
 
@@ -65,14 +68,11 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& mai
     m_client = new QWidget(this);
     frame->addWidget(m_client);
 
-    m_resultsGrid.setRows(0);
-    m_resultsGrid.setCols(0);
-    m_model = new DataGridModel(m_resultsGrid, this);
-    MSFlexGrid1 = makeControl<QTableView>(m_client, "MSFlexGrid1");
-    MSFlexGrid1->setModel(m_model);
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
+    DataGrid unfilled;  // until the first run completes
+    unfilled.setRows(0);
+    unfilled.setCols(0);
+    m_model = new DataGridModel(std::move(unfilled), this);
+    MSFlexGrid1 = makeGridView(m_client, m_model);
     MSChart1 = new ScatterChart(m_dialogs, m_client);
     MSChart1->setObjectName(QStringLiteral("MSChart1"));
 
@@ -117,12 +117,6 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& mai
     Form_Load();
 }
 
-frmResults::~frmResults() {
-    // The model reads m_resultsGrid, which goes before the children do.
-    MSFlexGrid1->setModel(nullptr);
-    delete m_model;
-}
-
 void frmResults::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_shownOnce) {
@@ -142,7 +136,7 @@ void frmResults::Form_Resize() {
     const QSize outer = frameGeometry().size();
     const ResultsLayout layout =
         resultsWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
-    MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(twipsToPixels(layout.gridColumnWidth));
+    setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSChart1, layout.chart);
     place(MSFlexGrid1, layout.grid);
     placeCaption(Label1, layout.Label1);
@@ -169,14 +163,8 @@ void frmResults::Form_Load() {
     MSChart1->hide();
     m_data = {};
     ResetAnalysis();
-    // The main window accepted both texts as whole numbers in range.
-    const auto x = strictWholeNumber(m_main.xColumnText());
-    const auto y = strictWholeNumber(m_main.yColumnText());
-    if (!x || !y) {
-        return;
-    }
     try {
-        m_data = extractDataPoints(m_main.dataGrid(), static_cast<int>(*x), static_cast<int>(*y));
+        m_data = extractDataPoints(m_dataGrid, m_columns.x, m_columns.y);
     } catch (const Failure& failure) {
         ReportError(m_dialogs, failure, {});
         m_data = {};
@@ -194,73 +182,69 @@ void frmResults::ResetAnalysis() {
     MaxPeriodLbl->clear();
 }
 
-void frmResults::showExclamation(std::string_view text, std::string_view title) {
-    m_dialogs.messageBox({.text = std::string(text),
-                          .title = std::string(title),
-                          .icon = MessageIcon::Exclamation,
-                          .buttons = MessageButtons::Ok});
-}
-
-double frmResults::askUntilAccepted(
-    const Question& question, const std::string& defaultText,
-    const std::function<std::vector<std::string_view>(double)>& check) {
-    for (;;) {
-        const std::string answer = m_dialogs.inputBox({.prompt = std::string(question.prompt),
-                                                       .title = std::string(question.title),
-                                                       .defaultText = defaultText});
-        const double value = leadingNumberValue(answer);  // Cancel reads as 0
-        const std::vector<std::string_view> messages = check(value);
-        for (const std::string_view message : messages) {
-            showExclamation(message, kAnswerErrorTitle);
-        }
-        if (messages.empty()) {
-            return value;
-        }
-    }
-}
-
 void frmResults::Form_Activate() {
-    if (m_data.PointCount() == 0) {
-        showExclamation(kNoDataText, kNoDataTitle);
-        return;
+    AnalysisRun run = runAnalysis(m_data, *this);
+    if (run.outcome == RunOutcome::Completed) {
+        m_globals.BinTable = std::move(run.BinTable);
+        m_globals.resultsTable = std::move(run.results);
+        fillResultsGrid();
     }
-    DataLength = m_data.DataLength();
-    Text1->setText(QString::fromStdString(numberText(DataLength)));
-    Text2->setText(QString::fromStdString(numberText(m_data.FirstPoint)));
-    Text3->setText(QString::fromStdString(numberText(m_data.LastPoint)));
-    if (DataLength == 0) {
-        showExclamation(kNoLengthText, kNoDataTitle);
-        return;
-    }
-
-    BinNumber = askUntilAccepted(kBinNumberQuestion, std::string(kDefaultBinNumber),
-                                 [](double answer) { return binNumberMessages(answer); });
-    BinNumberLbl->setText(QString::fromStdString(numberText(BinNumber)));
-    MinPeriod =
-        askUntilAccepted(kMinPeriodQuestion, std::string(kDefaultMinPeriod),
-                         [this](double answer) { return minPeriodMessages(answer, DataLength); });
-    MinPeriodLbl->setText(QString::fromStdString(numberText(MinPeriod)));
-    MaxPeriod = askUntilAccepted(
-        kMaxPeriodQuestion, defaultMaxPeriod(DataLength),
-        [this](double answer) { return maxPeriodMessages(answer, MinPeriod, DataLength); });
-    MaxPeriodLbl->setText(QString::fromStdString(numberText(MaxPeriod)));
-
-    runAnalysis();
 }
 
-void frmResults::runAnalysis() {
-    for (const RepeatedValue& repeated : repeatedValues(m_data.DataPoints)) {
-        const std::string message = repeatedValueMessage(repeated.x);
-        for (std::uint64_t n = 0; n < repeated.times; ++n) {
-            showExclamation(message, kAnswerErrorTitle);
+void frmResults::showSummary(double dataLength, double firstPoint, double lastPoint) {
+    DataLength = dataLength;
+    Text1->setText(QString::fromStdString(numberText(dataLength)));
+    Text2->setText(QString::fromStdString(numberText(firstPoint)));
+    Text3->setText(QString::fromStdString(numberText(lastPoint)));
+}
+
+void frmResults::stopRun(std::string_view text, std::string_view title) {
+    showExclamation(m_dialogs, text, title);
+}
+
+std::string frmResults::answer(Parameter, const Question& question,
+                               const std::string& defaultText) {
+    return m_dialogs.inputBox({.prompt = std::string(question.prompt),
+                               .title = std::string(question.title),
+                               .defaultText = defaultText});
+}
+
+bool frmResults::refuse(Parameter, std::span<const std::string_view> messages) {
+    for (const std::string_view message : messages) {
+        showExclamation(m_dialogs, message, kAnswerErrorTitle);
+    }
+    return true;  // the question comes again until its answer is acceptable
+}
+
+void frmResults::accept(Parameter parameter, double value) {
+    const QString shown = QString::fromStdString(numberText(value));
+    switch (parameter) {
+        case Parameter::BinNumber:
+            BinNumber = value;
+            BinNumberLbl->setText(shown);
+            break;
+        case Parameter::MinPeriod:
+            MinPeriod = value;
+            MinPeriodLbl->setText(shown);
+            break;
+        case Parameter::MaxPeriod:
+            MaxPeriod = value;
+            MaxPeriodLbl->setText(shown);
+            break;
+    }
+}
+
+void frmResults::reportRepeatedValues(std::span<const RepeatedValue> repeated) {
+    // One box for every pair of points with equal X.
+    for (const RepeatedValue& value : repeated) {
+        const std::string message = repeatedValueMessage(value.x);
+        for (std::uint64_t n = 0; n < value.times; ++n) {
+            showExclamation(m_dialogs, message, kAnswerErrorTitle);
         }
     }
-    m_globals.BinTable = computeKeepingWindowPainted();
-    m_globals.resultsTable = buildResultsTable(m_globals.BinTable);
-    fillResultsGrid();
 }
 
-std::vector<BinRow> frmResults::computeKeepingWindowPainted() {
+std::vector<BinRow> frmResults::compute(const std::function<std::vector<BinRow>()>& work) {
     // The largest analysis takes seconds: it runs on worker threads while
     // this thread keeps the windows painted. User input waits, so the run
     // sequence keeps its order.
@@ -271,8 +255,7 @@ std::vector<BinRow> frmResults::computeKeepingWindowPainted() {
     {
         const std::jthread worker([&] {
             try {
-                bins = computeBins(m_data.DataPoints, static_cast<int>(BinNumber), MinPeriod,
-                                   MaxPeriod);
+                bins = work();
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -289,14 +272,15 @@ std::vector<BinRow> frmResults::computeKeepingWindowPainted() {
 
 void frmResults::fillResultsGrid() {
     const ResultsTable& table = *m_globals.resultsTable;
-    const DataGridModel::ResetScope reset(*m_model);
-    m_resultsGrid.setRows(static_cast<int>(table.size()));
-    m_resultsGrid.setCols(static_cast<int>(kResultsCaptions.size()));
-    for (std::size_t r = 0; r < table.size(); ++r) {
-        for (std::size_t c = 0; c < table[r].size(); ++c) {
-            m_resultsGrid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), table[r][c]);
+    m_model->change([&](DataGrid& grid) {
+        grid.setRows(static_cast<int>(table.size()));
+        grid.setCols(static_cast<int>(kResultsCaptions.size()));
+        for (std::size_t r = 0; r < table.size(); ++r) {
+            for (std::size_t c = 0; c < table[r].size(); ++c) {
+                grid.setTextMatrix(static_cast<int>(r), static_cast<int>(c), table[r][c]);
+            }
         }
-    }
+    });
 }
 
 void frmResults::cmdBack_Click() {
@@ -319,7 +303,7 @@ void frmResults::GridBtn_Click() {
 
 void frmResults::CmdGraph_Click() {
     MSFlexGrid1->hide();
-    m_globals.ResultsChartTable = resultsChartTable(m_resultsGrid);
+    m_globals.ResultsChartTable = resultsChartTable(m_model->grid());
     MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable));
     const QSize outer = frameGeometry().size();
     place(MSChart1,
@@ -348,7 +332,7 @@ void frmResults::mnuSave_Click() {
             const std::optional<FileChoice> choice = m_dialogs.saveFile(
                 {.filter = std::string(kSaveFilter), .filterIndex = 1, .fileName = {}});
             if (!choice) {
-                throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+                return;
             }
             path = choice->path;
             std::error_code ec;

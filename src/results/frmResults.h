@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/analysis_run.h"
+#include "analysis/column_choice.h"
 #include "analysis/extraction.h"
-#include "analysis/lag_binning.h"
-#include "common/DataGrid.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,24 +19,24 @@ class QTableView;
 
 namespace tesselin {
 
+class DataGrid;
 class DataGridModel;
-struct Question;
 class ScatterChart;
 class Dialogs;
-class frmMain;
 struct modGlobals;
 
-// The results window: runs the analysis of the columns chosen in the main
-// window, asks for its parameters, shows the results as a grid (and, from
-// the Graph button, as a chart), saves them, and lets the user restart, go
-// back or leave the program.
-class frmResults : public QDialog {
+// The results window: runs the analysis of two columns of the data grid,
+// asking for its parameters, shows the results as a grid (and, from the Graph
+// button, as a chart), saves them, and lets the user restart, go back or
+// leave the program. It is the analysis run's front end: the run asks, the
+// window shows.
+class frmResults : public QDialog, private AnalysisFrontEnd {
     Q_OBJECT
 
 public:
-    frmResults(modGlobals& globals, Dialogs& dialogs, const frmMain& main,
+    // The data grid must outlive the window; it is read again on Restart.
+    frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& dataGrid, ColumnPair columns,
                QWidget* parent = nullptr);
-    ~frmResults() override;
 
     // True when leaving this window returns to the main window; false when
     // the user chose to end the program.
@@ -59,16 +59,22 @@ private:
     void Form_Activate();
     void Form_Resize();
     void ResetAnalysis();
-    void runAnalysis();
-    std::vector<BinRow> computeKeepingWindowPainted();
     void fillResultsGrid();
-    double askUntilAccepted(const Question& question, const std::string& defaultText,
-                            const std::function<std::vector<std::string_view>(double)>& check);
-    void showExclamation(std::string_view text, std::string_view title);
+
+    // The analysis run's questions and messages, as boxes of this window.
+    void showSummary(double dataLength, double firstPoint, double lastPoint) override;
+    void stopRun(std::string_view text, std::string_view title) override;
+    std::string answer(Parameter parameter, const Question& question,
+                       const std::string& defaultText) override;
+    bool refuse(Parameter parameter, std::span<const std::string_view> messages) override;
+    void accept(Parameter parameter, double value) override;
+    void reportRepeatedValues(std::span<const RepeatedValue> repeated) override;
+    std::vector<BinRow> compute(const std::function<std::vector<BinRow>()>& work) override;
 
     modGlobals& m_globals;
     Dialogs& m_dialogs;
-    const frmMain& m_main;
+    const DataGrid& m_dataGrid;
+    const ColumnPair m_columns;
     bool m_shownOnce = false;
 
     AnalysisData m_data;  // DataPoints, PointCount, FirstPoint, LastPoint
@@ -77,8 +83,7 @@ private:
     double MinPeriod = 0;
     double MaxPeriod = 0;
 
-    DataGrid m_resultsGrid;
-    DataGridModel* m_model = nullptr;
+    DataGridModel* m_model = nullptr;  // holds the results grid
 
     QMenu* mnuFile = nullptr;
     QAction* mnuSave = nullptr;

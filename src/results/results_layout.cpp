@@ -1,4 +1,4 @@
-#include "results_layout.h"
+#include "results/results_layout.h"
 
 namespace tesselin {
 namespace {

@@ -1,4 +1,4 @@
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -10,21 +10,17 @@
 
 #include "analysis/chart_points.h"
 #include "analysis/column_choice.h"
-#include "common/Dialogs.h"
-#include "common/Failure.h"
-#include "common/modConstants.h"
-#include "common/modGlobals.h"
-#include "common/modUtils.h"
-#include "import/blank_rows.h"
-#include "import/isolated_reader.h"
-#include "import/text_import.h"
-#include "import/workbook_import.h"
+#include "import/data_set.h"
 #include "platform/DataGridModel.h"
 #include "platform/ScatterChart.h"
 #include "platform/controls.h"
 #include "platform/twips.h"
 #include "results/frmResults.h"
 #include "shell/main_layout.h"
+#include "ui/Dialogs.h"
+#include "ui/modConstants.h"
+#include "ui/modGlobals.h"
+#include "ui/modUtils.h"
 
 namespace tesselin {
 namespace {
@@ -51,12 +47,8 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    m_model = new DataGridModel(m_grid, this);
-    MSFlexGrid1 = makeControl<QTableView>(client, "MSFlexGrid1");
-    MSFlexGrid1->setModel(m_model);
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->verticalHeader()->hide();  // the grid has no fixed column
-    MSFlexGrid1->horizontalHeader()->setSectionsClickable(false);
+    m_model = new DataGridModel(DataGrid(), this);
+    MSFlexGrid1 = makeGridView(client, m_model);
     MSChart1 = new ScatterChart(m_dialogs, client);
     MSChart1->setObjectName(QStringLiteral("MSChart1"));
     MSChart1->hide();  // until the first accepted Graph click
@@ -76,13 +68,6 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     Form_Load();
 }
 
-frmMain::~frmMain() {
-    // The model reads m_grid, which is gone before QWidget's destructor
-    // closes the window and deletes the children; let go of it first.
-    MSFlexGrid1->setModel(nullptr);
-    delete m_model;
-}
-
 void frmMain::Form_Load() {
     resize(twipsToPixels(kDesignedClientWidth),
            twipsToPixels(kDesignedClientHeight) + menuBar()->sizeHint().height());
@@ -98,11 +83,7 @@ void frmMain::Form_Resize() {
     const MainLayout layout =
         mainWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
 
-    const int columnWidth = twipsToPixels(layout.gridColumnWidth);
-    MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(columnWidth);
-    for (int col = 0; col < m_model->columnCount(); ++col) {
-        MSFlexGrid1->setColumnWidth(col, columnWidth);
-    }
+    setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSFlexGrid1, layout.grid);
     place(MSChart1, layout.chart);
     placeCaption(Label1, layout.label1);
@@ -113,6 +94,10 @@ void frmMain::Form_Resize() {
     place(Corrolate, layout.corrolate);
 }
 
+const DataGrid& frmMain::dataGrid() const {
+    return m_model->grid();
+}
+
 void frmMain::mnuOpen_Click() {
     runUnderFailureHandler(m_dialogs, [this] {
         const std::optional<FileChoice> choice =
@@ -121,18 +106,13 @@ void frmMain::mnuOpen_Click() {
                                 .fileName = {},
                                 .fileMustExist = true});
         if (!choice) {
-            throw Failure(FailureNumber::DialogCancelled, "Cancel was selected.");
+            return;
         }
         m_openFilterIndex = choice->filterIndex;
-        const std::filesystem::path path(choice->path);
-        if (choice->filterIndex == kExcelFilter) {
-            m_globals.WorkbookData = readWorkbookIsolated(path);
-            FillGridFromTable();
-            RemoveBlankRows();
-        } else if (choice->filterIndex == kTextFilter) {
-            LoadTextFile(path);
-            RemoveBlankRows();
-        }
+        // The filter chosen in the dialog decides the import, not the file's name.
+        const DataKind kind =
+            choice->filterIndex == kExcelFilter ? DataKind::Workbook : DataKind::Text;
+        m_model->change([&](DataGrid& grid) { loadDataSet(grid, choice->path, kind); });
     });
 }
 
@@ -140,59 +120,36 @@ void frmMain::mnuExit_Click() {
     close();
 }
 
-std::string frmMain::xColumnText() const {
-    return XColumn->text().toStdString();
-}
-std::string frmMain::yColumnText() const {
-    return YColumn->text().toStdString();
-}
-
 void frmMain::showInvalidColumns() {
-    m_dialogs.messageBox({.text = std::string(kInvalidColumnsText),
-                          .title = std::string(kInvalidColumnsTitle),
-                          .icon = MessageIcon::Exclamation,
-                          .buttons = MessageButtons::Ok});
+    showExclamation(m_dialogs, kInvalidColumnsText, kInvalidColumnsTitle);
 }
 
 void frmMain::MakeGraph_Click() {
-    const std::string xText = xColumnText();
-    const std::string yText = yColumnText();
-    if (!columnChoiceAccepted(xText, yText, m_grid.Cols())) {
+    const std::string xText = XColumn->text().toStdString();
+    const std::string yText = YColumn->text().toStdString();
+    if (!columnChoiceAccepted(xText, yText, dataGrid().Cols())) {
         showInvalidColumns();
         return;
     }
     m_globals.PreviewChartTable =
-        previewChartTable(m_grid, previewColumn(xText), previewColumn(yText));
+        previewChartTable(dataGrid(), previewColumn(xText), previewColumn(yText));
     MSChart1->setPoints(plottedPoints(m_globals.PreviewChartTable));
     MSChart1->show();
 }
 
 void frmMain::Corrolate_Click() {
-    if (!analysisColumns(xColumnText(), yColumnText(), m_grid.Cols())) {
+    const auto columns = analysisColumns(XColumn->text().toStdString(),
+                                         YColumn->text().toStdString(), dataGrid().Cols());
+    if (!columns) {
         showInvalidColumns();
         return;
     }
     // A fresh results window each time, modal and without an owner.
-    frmResults results(m_globals, m_dialogs, *this);
+    frmResults results(m_globals, m_dialogs, dataGrid(), *columns);
     results.exec();
     if (!results.Back) {
         close();
     }
-}
-
-void frmMain::LoadTextFile(const std::filesystem::path& path) {
-    const DataGridModel::ResetScope reset(*m_model);
-    tesselin::LoadTextFile(m_grid, path);
-}
-
-void frmMain::FillGridFromTable() {
-    const DataGridModel::ResetScope reset(*m_model);
-    tesselin::FillGridFromTable(m_grid, m_globals.WorkbookData);
-}
-
-void frmMain::RemoveBlankRows() {
-    const DataGridModel::ResetScope reset(*m_model);
-    tesselin::RemoveBlankRows(m_grid);
 }
 
 }  // namespace tesselin

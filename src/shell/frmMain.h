@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <filesystem>
-
-#include "common/DataGrid.h"
 
 class QAction;
 class QLabel;
@@ -14,6 +11,7 @@ class QTableView;
 
 namespace tesselin {
 
+class DataGrid;
 class DataGridModel;
 class ScatterChart;
 class Dialogs;
@@ -26,16 +24,9 @@ class frmMain : public QMainWindow {
 
 public:
     frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent = nullptr);
-    ~frmMain() override;
 
-    // The loaded data set and the typed column numbers, for the results
-    // window, which reads them when it loads.
-    const DataGrid& dataGrid() const { return m_grid; }
-    std::string xColumnText() const;
-    std::string yColumnText() const;
-
-    // Deletes the blank data rows of the grid; called after every import.
-    void RemoveBlankRows();
+    // The loaded data set.
+    const DataGrid& dataGrid() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -49,15 +40,12 @@ private slots:
 private:
     void Form_Load();
     void Form_Resize();
-    void LoadTextFile(const std::filesystem::path& path);
-    void FillGridFromTable();
     void showInvalidColumns();
 
     modGlobals& m_globals;
     Dialogs& m_dialogs;
-    DataGrid m_grid;
-    DataGridModel* m_model = nullptr;
-    int m_openFilterIndex = 1;  // the open dialog's filter, kept between openings
+    DataGridModel* m_model = nullptr;  // holds the data grid
+    int m_openFilterIndex = 1;         // the open dialog's filter, kept between openings
 
     QMenu* mnuFile = nullptr;
     QAction* mnuOpen = nullptr;

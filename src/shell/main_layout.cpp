@@ -1,4 +1,4 @@
-#include "main_layout.h"
+#include "shell/main_layout.h"
 
 #include <algorithm>
 

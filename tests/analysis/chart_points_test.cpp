@@ -20,7 +20,7 @@ TEST(ChartPoints, TakeTheChosenColumnsAndLeaveOutBlankCells) {
     }
     const ChartPointTable table = previewChartTable(grid, 0, 1);
     EXPECT_EQ(table, (ChartPointTable{{"1", "10"}, {"", "20"}, {"3", " 30"}, {"x", "4"}}));
-    const std::vector<ChartPoint> points = plottedPoints(table);
+    const std::vector<DataPoint> points = plottedPoints(table);
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[0].x, 1);
     EXPECT_EQ(points[0].y, 10);

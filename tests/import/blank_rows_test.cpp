@@ -7,6 +7,7 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "support/Expectations.h"
 #include "support/GridTables.h"
 
 namespace tesselin {
@@ -66,12 +67,7 @@ TEST(RemoveBlankRows, OverflowsPastThe32767thKeptRowAndLeavesTheRestUnexamined) 
     column.push_back("");               // after it: never examined
     column.push_back("last");
     DataGrid grid = gridWithRows(column);
-    try {
-        RemoveBlankRows(grid);
-        FAIL() << "no overflow";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.number(), FailureNumber::Overflow);
-    }
+    EXPECT_FAILURE(RemoveBlankRows(grid), FailureNumber::Overflow, "32766 rows");
     EXPECT_EQ(grid.Rows(), 1 + 32767 + 2);
     EXPECT_EQ(grid.TextMatrix(1, 0), "1");
     EXPECT_EQ(grid.TextMatrix(32768, 0), "");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace tesselin::testing {
 

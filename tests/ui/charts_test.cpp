@@ -1,15 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include "common/modGlobals.h"
 #include "platform/ScatterChart.h"
-#include "results/frmResults.h"
-#include "shell/frmMain.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TempDir.h"
+#include "support/WindowTest.h"
 
 namespace tesselin {
 namespace {
@@ -26,25 +18,14 @@ Points pointsOf(const ScatterChart& chart) {
     return points;
 }
 
-class ChartsTest : public ::testing::Test {
+class ChartsTest : public testing::WindowTest {
 protected:
-    ChartsTest() : main(globals, dialogs) { main.show(); }
-
-    void load(const std::string& text) {
-        dialogs.chooseFile(dir.write("data.txt", text).string(), 2);
-        main.findChild<QAction*>("mnuOpen")->trigger();
-    }
     void graph(const char* x, const char* y) {
-        main.findChild<QLineEdit*>("XColumn")->setText(QString::fromLatin1(x));
-        main.findChild<QLineEdit*>("YColumn")->setText(QString::fromLatin1(y));
-        main.findChild<QPushButton*>("MakeGraph")->click();
+        control<QLineEdit>(main, "XColumn")->setText(QString::fromLatin1(x));
+        control<QLineEdit>(main, "YColumn")->setText(QString::fromLatin1(y));
+        click(main, "MakeGraph");
     }
-    ScatterChart& preview() { return *main.findChild<ScatterChart*>("MSChart1"); }
-
-    modGlobals globals;
-    testing::ScriptedDialogs dialogs;
-    testing::TempDir dir;
-    frmMain main;
+    ScatterChart& preview() { return *control<ScatterChart>(main, "MSChart1"); }
 };
 
 TEST_F(ChartsTest, ThePreviewShowsTheChosenColumnsWithoutBlankRows) {
@@ -104,16 +85,10 @@ TEST_F(ChartsTest, TheChartIsSetUpAsAScatterOfBlackDiamondsOnLightGrey) {
 
 TEST_F(ChartsTest, TheResultsChartShowsAverageAgainstMidpoint) {
     load("0 1\r\n1 3\r\n3 4\r\n");
-    main.findChild<QLineEdit*>("XColumn")->setText("0");
-    main.findChild<QLineEdit*>("YColumn")->setText("1");
-    for (const char* answer : {"2", "0", "3"}) {
-        dialogs.answerInput(answer);
-    }
-    frmResults results(globals, dialogs, main);
-    results.show();
-    QCoreApplication::processEvents();
-    results.findChild<QPushButton*>("CmdGraph")->click();
-    auto* chart = results.findChild<ScatterChart*>("MSChart1");
+    answers({"2", "0", "3"});
+    const auto results = openResults();
+    click(*results, "CmdGraph");
+    auto* chart = control<ScatterChart>(*results, "MSChart1");
     EXPECT_TRUE(chart->isVisible());
     EXPECT_EQ(pointsOf(*chart), (Points{{0.75, 2}, {2.25, 2}}));
     EXPECT_EQ(globals.ResultsChartTable, (ChartPointTable{{"0.75", "2"}, {"2.25", "2"}}));
@@ -124,7 +99,7 @@ TEST(ScatterChart, SavesItsPictureAsPngOrPdf) {
     const testing::TempDir dir;
     ScatterChart chart(dialogs);
     chart.resize(300, 200);
-    const std::vector<ChartPoint> points = {{1, 2}, {3, 4}};
+    const std::vector<DataPoint> points = {{1, 2}, {3, 4}};
     chart.setPoints(points);
     EXPECT_TRUE(chart.picture("png").startsWith("\x89PNG"));
     EXPECT_TRUE(chart.picture("pdf").startsWith("%PDF"));

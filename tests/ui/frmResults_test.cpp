@@ -3,26 +3,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
 #include <QTimer>
 #include <fstream>
 #include <iterator>
 
-#include "common/modGlobals.h"
-#include "shell/frmMain.h"
 #include "support/CliRunner.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TempDir.h"
+#include "support/WindowTest.h"
 
 namespace tesselin {
 namespace {
 
 using Lines = std::vector<std::string>;
+using testing::Table;
 
 const std::string kBinsQ = "? Please enter the desired number of bins. [25]";
 const std::string kMinQ = "? Please enter the minimum period length to search for. [0]";
@@ -35,92 +28,28 @@ std::string error(const std::string& text) {
 
 // The worked example: points (0, 1), (1, 3), (3, 4).
 const char* const kExample = "0 1\r\n1 3\r\n3 4\r\n";
+const Table kExampleResults = {{"Bin Start", "Bin End", "Midpoint", "Avg. Value", "Points"},
+                               {"0", "1.5", "0.75", "2", "1"},
+                               {"1.5", "3", "2.25", "2", "2"}};
 
 std::string fileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class ResultsWindowTest : public ::testing::Test {
-protected:
-    ResultsWindowTest() : main(globals, dialogs) { main.show(); }
-
-    void load(const std::string& text) {
-        dialogs.chooseFile(dir.write("data.txt", text).string(), 2);
-        main.findChild<QAction*>("mnuOpen")->trigger();
-        dialogs.clear();
-    }
-
-    void answers(std::initializer_list<const char*> texts) {
-        for (const char* text : texts) {
-            dialogs.answerInput(text);
-        }
-    }
-
-    // Opens the results window without the modal loop; the analysis runs
-    // once the window is shown, as it does in the program.
-    std::unique_ptr<frmResults> open() {
-        auto window = std::make_unique<frmResults>(globals, dialogs, main);
-        window->show();
-        QCoreApplication::processEvents();
-        return window;
-    }
-
-    template <typename T>
-    static T* control(QWidget& window, const char* name) {
-        T* found = window.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    static std::vector<std::vector<std::string>> grid(QWidget& window) {
-        const QAbstractItemModel* model = control<QTableView>(window, "MSFlexGrid1")->model();
-        std::vector<std::vector<std::string>> rows(1);
-        for (int c = 0; c < model->columnCount(); ++c) {
-            rows[0].push_back(model->headerData(c, Qt::Horizontal).toString().toStdString());
-        }
-        for (int r = 0; r < model->rowCount(); ++r) {
-            auto& row = rows.emplace_back();
-            for (int c = 0; c < model->columnCount(); ++c) {
-                row.push_back(model->index(r, c).data().toString().toStdString());
-            }
-        }
-        return rows;
-    }
-
-    static std::string text(QWidget& window, const char* name) {
-        if (auto* box = window.findChild<QLineEdit*>(QString::fromLatin1(name))) {
-            return box->text().toStdString();
-        }
-        return control<QLabel>(window, name)->text().toStdString();
-    }
-
-    static void click(QWidget& window, const char* name) {
-        control<QPushButton>(window, name)->click();
-    }
-
-    modGlobals globals;
-    testing::ScriptedDialogs dialogs;
-    testing::TempDir dir;
-    frmMain main;
-};
+using ResultsWindowTest = testing::WindowTest;
 
 TEST_F(ResultsWindowTest, RunsTheAnalysisWithTheAnswersGiven) {
     load(kExample);
     answers({"2", "0", "3"});
-    const auto window = open();
+    const auto window = openResults();
 
     EXPECT_EQ(dialogs.transcript(), (Lines{kBinsQ, kMinQ, maxQ("3")}));
-    EXPECT_EQ(text(*window, "Text1"), "3");
-    EXPECT_EQ(text(*window, "Text2"), "0");
-    EXPECT_EQ(text(*window, "Text3"), "3");
-    EXPECT_EQ(text(*window, "BinNumberLbl"), "2");
-    EXPECT_EQ(text(*window, "MinPeriodLbl"), "0");
-    EXPECT_EQ(text(*window, "MaxPeriodLbl"), "3");
-    EXPECT_EQ(grid(*window), (std::vector<std::vector<std::string>>{
-                                 {"Bin Start", "Bin End", "Midpoint", "Avg. Value", "Points"},
-                                 {"0", "1.5", "0.75", "2", "1"},
-                                 {"1.5", "3", "2.25", "2", "2"}}));
+    const Lines shown = {text(*window, "Text1"),        text(*window, "Text2"),
+                         text(*window, "Text3"),        text(*window, "BinNumberLbl"),
+                         text(*window, "MinPeriodLbl"), text(*window, "MaxPeriodLbl")};
+    EXPECT_EQ(shown, (Lines{"3", "0", "3", "2", "0", "3"}));
+    EXPECT_EQ(shownGrid(*window), kExampleResults);
     EXPECT_EQ(window->windowTitle(), "Tesselin Analysis");
 }
 
@@ -129,10 +58,12 @@ TEST_F(ResultsWindowTest, AsksAgainUntilEachAnswerIsAcceptable) {
     answers({"0", "3.5", "-2.5", "", "12abc",  // bins
              "-1", "10", "9.99",               // minimum
              "5", "10.5", "9.99"});            // maximum
-    const auto window = open();
+    const auto window = openResults();
 
     const std::string positive = error("The number of bins must be greater than 0.");
     const std::string integral = error("Please enter an integral number of bins.");
+    const std::string tooLong =
+        error("The maximum period to search for must be shorter than the length of the data set.");
     EXPECT_EQ(
         dialogs.transcript(),
         (Lines{kBinsQ,
@@ -155,8 +86,7 @@ TEST_F(ResultsWindowTest, AsksAgainUntilEachAnswerIsAcceptable) {
                error("Invalid choice. The maximum period must be greater than or equal to "
                      "the minimum period."),
                maxQ("10"),
-               error("The maximum period to search for must be shorter than the length of "
-                     "the data set."),
+               tooLong,
                maxQ("10")}));
     EXPECT_EQ(text(*window, "BinNumberLbl"), "12");
     EXPECT_EQ(text(*window, "MinPeriodLbl"), "9.99");
@@ -173,51 +103,51 @@ TEST_F(ResultsWindowTest, StopsWithAWarningWhenThereIsNothingToAnalyse) {
         "X values are needed for an analysis.";
     const struct {
         const char* data;
-        Lines transcript;
+        std::string box;
         const char* length;
     } cases[] = {
-        {"1\r\n2\r\n", {noData}, ""},         // column 1 is blank everywhere
-        {"4 1\r\n4 2\r\n", {noLength}, "0"},  // all X equal
-        {"4 1\r\n", {noLength}, "0"},         // a single point
+        {"1\r\n2\r\n", noData, ""},         // column 1 is blank everywhere
+        {"4 1\r\n4 2\r\n", noLength, "0"},  // all X equal
+        {"4 1\r\n", noLength, "0"},         // a single point
     };
     for (const auto& c : cases) {
         load(c.data);
-        const auto window = open();
-        EXPECT_EQ(dialogs.transcript(), c.transcript) << c.data;
+        const auto window = openResults();
+        EXPECT_EQ(dialogs.transcript(), Lines{c.box}) << c.data;
         EXPECT_EQ(text(*window, "Text1"), c.length);
-        EXPECT_EQ(grid(*window).size(), 1u);
-        dialogs.clear();
+        EXPECT_EQ(shownGrid(*window).size(), 1u);
     }
 }
 
 TEST_F(ResultsWindowTest, ReportsEachPairOfRepeatedXValues) {
     load("5 1\r\n5 2\r\n6 0\r\n5 4\r\n");
     answers({"1", "0", "1"});
-    const auto window = open();
+    const auto window = openResults();
     const std::string repeated = error(
         "Error. The data set contains a repeated value - 5. Please remove it manually and restart "
         "the program.");
     EXPECT_EQ(dialogs.transcript(),
               (Lines{kBinsQ, kMinQ, maxQ("1"), repeated, repeated, repeated}));
-    EXPECT_EQ(grid(*window)[1], (std::vector<std::string>{"0", "1", "0.5", "2.3333333", "3"}));
+    EXPECT_EQ(shownGrid(*window)[1], (Lines{"0", "1", "0.5", "2.3333333", "3"}));
 }
 
 TEST_F(ResultsWindowTest, SwitchesViewsAndRestartsFromEither) {
     load(kExample);
     answers({"2", "0", "3"});
-    const auto window = open();
+    const auto window = openResults();
+    // Visible: grid, chart, Graph, Spreadsheet; enabled: Graph, Spreadsheet.
     const auto state = [&] {
-        return std::vector<bool>{
-            control<QTableView>(*window, "MSFlexGrid1")->isVisible(),
-            control<QWidget>(*window, "MSChart1")->isVisible(),
-            control<QPushButton>(*window, "CmdGraph")->isVisible(),
-            control<QPushButton>(*window, "CmdGraph")->isEnabled(),
-            control<QPushButton>(*window, "GridBtn")->isVisible(),
-            control<QPushButton>(*window, "GridBtn")->isEnabled(),
-        };
+        const auto* graph = control<QPushButton>(*window, "CmdGraph");
+        const auto* spreadsheet = control<QPushButton>(*window, "GridBtn");
+        return std::vector<bool>{control<QTableView>(*window, "MSFlexGrid1")->isVisible(),
+                                 control<QWidget>(*window, "MSChart1")->isVisible(),
+                                 graph->isVisible(),
+                                 spreadsheet->isVisible(),
+                                 graph->isEnabled(),
+                                 spreadsheet->isEnabled()};
     };
-    const std::vector<bool> gridView = {true, false, true, true, false, false};
-    const std::vector<bool> chartView = {false, true, false, false, true, true};
+    const std::vector<bool> gridView = {true, false, true, false, true, false};
+    const std::vector<bool> chartView = {false, true, false, true, false, true};
     EXPECT_EQ(state(), gridView);
     click(*window, "CmdGraph");
     EXPECT_EQ(state(), chartView);
@@ -229,19 +159,19 @@ TEST_F(ResultsWindowTest, SwitchesViewsAndRestartsFromEither) {
     answers({"1", "0", "3"});
     click(*window, "CmdRestart");
     EXPECT_EQ(dialogs.transcript(), (Lines{kBinsQ, kMinQ, maxQ("3")}));
-    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false, true, true}));
+    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, true, false, true}));
     click(*window, "GridBtn");
-    EXPECT_EQ(grid(*window).size(), 2u);  // the new results: one bin
+    EXPECT_EQ(shownGrid(*window).size(), 2u);  // the new results: one bin
 }
 
 TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
     load(kExample);
-    main.findChild<QLineEdit*>("XColumn")->setText("abc");
-    main.findChild<QPushButton*>("Corrolate")->click();
+    control<QLineEdit>(main, "XColumn")->setText("abc");
+    click(main, "Corrolate");
     EXPECT_EQ(
         dialogs.transcript(),
         (Lines{"![Invalid Numerical Choice] Please enter valid column numbers to be plotted."}));
-    main.findChild<QLineEdit*>("XColumn")->setText("0");
+    control<QLineEdit>(main, "XColumn")->setText("0");
 
     const struct {
         const char* name;
@@ -250,15 +180,15 @@ TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
     } ways[] = {
         {"Back", [](frmResults& w) { click(w, "cmdBack"); }, true},
         {"close box", [](frmResults& w) { w.close(); }, true},
-        {"File > Exit", [](frmResults& w) { w.findChild<QAction*>("mnuExit")->trigger(); }, false},
+        {"File > Exit", [](frmResults& w) { trigger(w, "mnuExit"); }, false},
         {"Exit", [](frmResults& w) { click(w, "ExitCmd"); }, false},
     };
     for (const auto& way : ways) {
         main.show();
         dialogs.clear();
         answers({"2", "0", "3"});
-        // The modal loop runs inside the click; leave the window from within it
-        // once its analysis has run.
+        // The modal loop runs inside the click; leave the window from within
+        // it once its analysis has run.
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* window = qobject_cast<frmResults*>(QApplication::activeModalWidget());
@@ -268,7 +198,7 @@ TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
             }
         });
         poll.start(5);
-        main.findChild<QPushButton*>("Corrolate")->click();
+        click(main, "Corrolate");
         EXPECT_EQ(dialogs.transcript().size(), 3u) << way.name;
         EXPECT_EQ(main.isVisible(), way.mainStays) << way.name;
     }
@@ -277,8 +207,8 @@ TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
 TEST_F(ResultsWindowTest, RunsTheLargestAnalysisWhileTheWindowStaysResponsive) {
     std::string data;
     for (int i = 0; i < 32766; ++i) {
-        data.append(std::to_string(i * 0.37 + (i % 11) * 0.01)).append(" ");
-        data.append(std::to_string((i * 7919) % 1000)).append("\r\n");
+        data += std::to_string(i * 0.37 + (i % 11) * 0.01) + " " +
+                std::to_string((i * 7919) % 1000) + "\r\n";
     }
     load(data);
     answers({"32767", "0"});
@@ -287,9 +217,8 @@ TEST_F(ResultsWindowTest, RunsTheLargestAnalysisWhileTheWindowStaysResponsive) {
     QTimer clock;
     QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
     clock.start(1);
-    const auto window = open();
+    const auto window = openResults();
     clock.stop();
-    (void)window;
     EXPECT_EQ(globals.BinTable.size(), 32767u);
     double pairs = 0;
     for (const BinRow& bin : globals.BinTable) {
@@ -302,62 +231,53 @@ TEST_F(ResultsWindowTest, RunsTheLargestAnalysisWhileTheWindowStaysResponsive) {
 TEST_F(ResultsWindowTest, SavesTheResultsAndAsksBeforeOverwriting) {
     load(kExample);
     answers({"2", "0", "3"});
-    const auto window = open();
+    const auto window = openResults();
     const std::string expected =
         "Bin Start      Bin End        Midpoint       Avg. Value     Points        \r\n"
         "0              1.5            0.75           2              1             \r\n"
         "1.5            3              2.25           2              2             \r\n";
     const std::string ask = "[File exists] File already exists.  Overwrite existing file?";
-    const auto target = dir.path() / "results";
+    const auto target = (dir.path() / "results").string();  // no extension is added
     const auto other = dir.path() / "other.txt";
+    const auto yes = MessageAnswer::Yes;
+    const auto no = MessageAnswer::No;
 
     const struct {
         const char* name;
-        std::function<void()> script;
+        Lines chosen;  // file names; "" cancels the dialog
+        std::vector<MessageAnswer> replies;
         Lines transcript;
         std::string targetAfter;
     } cases[] = {
-        {"new file", [&] { dialogs.chooseFile(target.string(), 1); }, {"save"}, expected},
-        {"Yes overwrites",
-         [&] {
-             dialogs.chooseFile(target.string(), 1);
-             dialogs.answerMessage(MessageAnswer::Yes);
-         },
-         {"save", ask},
-         expected},
-        {"No asks for another name",
-         [&] {
-             dialogs.chooseFile(target.string(), 1);
-             dialogs.answerMessage(MessageAnswer::No);
-             dialogs.chooseFile(target.string(), 1);
-             dialogs.answerMessage(MessageAnswer::No);
-             dialogs.chooseFile(other.string(), 1);
-         },
+        {"new file", {target}, {}, {"save"}, expected},
+        {"Yes overwrites", {target}, {yes}, {"save", ask}, expected},
+        {"No asks again",
+         {target, target, other},
+         {no, no},
          {"save", ask, "save", ask, "save"},
          "old"},
-        {"Cancel writes nothing",
-         [&] {
-             dialogs.chooseFile(target.string(), 1);
-             dialogs.answerMessage(MessageAnswer::Cancel);
-         },
-         {"save", ask},
-         "old"},
-        {"cancelled dialog", [&] { dialogs.cancelFileDialog(); }, {"save"}, "old"},
+        {"Cancel writes nothing", {target}, {MessageAnswer::Cancel}, {"save", ask}, "old"},
+        {"cancelled dialog", {""}, {}, {"save"}, "old"},
     };
     for (const auto& c : cases) {
         if (std::string(c.name) != "new file") {
             std::ofstream(target, std::ios::binary) << "old";
         }
         dialogs.clear();
-        c.script();
-        window->findChild<QAction*>("mnuSave")->trigger();
+        for (const std::string& name : c.chosen) {
+            name.empty() ? dialogs.cancelFileDialog() : dialogs.chooseFile(name, 1);
+        }
+        for (const MessageAnswer reply : c.replies) {
+            dialogs.answerMessage(reply);
+        }
+        trigger(*window, "mnuSave");
         EXPECT_EQ(dialogs.transcript(), c.transcript) << c.name;
         EXPECT_EQ(fileText(target), c.targetAfter) << c.name;
     }
     EXPECT_EQ(fileText(other), expected);
     const testing::CliRun cli =
         testing::runTesselinCli((dir.path() / "data.txt").string() + " --x 0 --y 1 --bins 2", dir);
-    EXPECT_EQ(cli.out, fileText(other)) << cli.err;
+    EXPECT_EQ(cli.out, expected) << cli.err;
     const auto& request = dialogs.shown().front().file;
     EXPECT_EQ(request.filter, "Text (*.txt)|*.txt");
     EXPECT_EQ(request.fileName, "");
@@ -366,7 +286,7 @@ TEST_F(ResultsWindowTest, SavesTheResultsAndAsksBeforeOverwriting) {
 TEST_F(ResultsWindowTest, ASaveThatFailsShowsOneBoxAndKeepsTheOldFile) {
     load(kExample);
     answers({"2", "0", "3"});
-    const auto window = open();
+    const auto window = openResults();
     // Root may write anywhere except into a file system that takes no files.
     const std::filesystem::path readOnly = geteuid() == 0 ? "/sys" : dir.path() / "locked";
     if (geteuid() != 0) {
@@ -377,7 +297,7 @@ TEST_F(ResultsWindowTest, ASaveThatFailsShowsOneBoxAndKeepsTheOldFile) {
     }
     dialogs.chooseFile((readOnly / "results.txt").string(), 1);
     dialogs.answerMessage(MessageAnswer::Yes);
-    window->findChild<QAction*>("mnuSave")->trigger();
+    trigger(*window, "mnuSave");
 
     const auto shown = dialogs.messages();
     ASSERT_FALSE(shown.empty());
@@ -386,28 +306,26 @@ TEST_F(ResultsWindowTest, ASaveThatFailsShowsOneBoxAndKeepsTheOldFile) {
         << shown.back().text;
     if (geteuid() != 0) {
         EXPECT_EQ(fileText(readOnly / "results.txt"), "old");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(readOnly),
-                                std::filesystem::directory_iterator()),
-                  1);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(readOnly), {}), 1);
     }
 }
 
 TEST_F(ResultsWindowTest, SavesTheLastCompletedAnalysisAndNothingBeforeOne) {
     load("1\r\n2\r\n");  // no data in column 1
-    auto window = open();
+    auto window = openResults();
     dialogs.clear();
-    window->findChild<QAction*>("mnuSave")->trigger();  // no name is asked for
+    trigger(*window, "mnuSave");  // no name is asked for
     EXPECT_EQ(dialogs.transcript(),
               (Lines{"[Error] Error: 9\r\nThere are no results to save: no analysis has been "
                      "completed yet.\r\n"}));
 
     load(kExample);
     answers({"2", "0", "3"});
-    window = open();
+    window = openResults();
     load("1\r\n2\r\n");
-    window = open();  // ends with the no-data warning
+    window = openResults();  // ends with the no-data warning
     dialogs.chooseFile((dir.path() / "last.txt").string(), 1);
-    window->findChild<QAction*>("mnuSave")->trigger();
+    trigger(*window, "mnuSave");
     EXPECT_EQ(fileText(dir.path() / "last.txt").substr(76, 15), "0              ");
 }
 

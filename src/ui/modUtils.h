@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "Dialogs.h"
-#include "Failure.h"
+#include "common/Failure.h"
+#include "ui/Dialogs.h"
 
 namespace tesselin {
 
@@ -17,21 +17,21 @@ std::string errorPrompt(const Failure& failure, std::string_view extraText);
 // Shows a failure in a modal box titled "Error" with the critical icon and OK.
 void ReportError(Dialogs& dialogs, const Failure& failure, std::string_view extraText);
 
-// Runs a command under its failure handler: a cancelled file dialog ends it
-// silently, any other failure ends it with one error box. What the command did
-// before the failure stays done.
+// A message about wrong input: the exclamation icon and an OK button.
+void showExclamation(Dialogs& dialogs, std::string_view text, std::string_view title);
+
+// Runs a command under its failure handler: any failure ends it with one
+// error box. What the command did before the failure stays done. (A cancelled
+// dialog is no failure: the command simply returns.)
 template <typename Command>
 void runUnderFailureHandler(Dialogs& dialogs, Command&& command) {
     try {
         command();
     } catch (const Failure& failure) {
-        if (failure.number() != FailureNumber::DialogCancelled) {
-            ReportError(dialogs, failure, {});
-        }
+        ReportError(dialogs, failure, {});
     } catch (const std::bad_alloc&) {
         ReportError(dialogs,
-                    Failure(FailureNumber::OutOfMemory,
-                            "Out of memory: the data set is too large for this computer"),
+                    Failure::outOfMemory("Out of memory: the data set is too large for this computer"),
                     {});
     } catch (const std::exception& error) {
         ReportError(dialogs, Failure(FailureNumber::InvalidArgument, error.what()), {});

@@ -1,4 +1,4 @@
-#include "modUtils.h"
+#include "ui/modUtils.h"
 
 namespace tesselin {
 
@@ -14,6 +14,13 @@ void ReportError(Dialogs& dialogs, const Failure& failure, std::string_view extr
     dialogs.messageBox({.text = errorPrompt(failure, extraText),
                         .title = "Error",
                         .icon = MessageIcon::Critical,
+                        .buttons = MessageButtons::Ok});
+}
+
+void showExclamation(Dialogs& dialogs, std::string_view text, std::string_view title) {
+    dialogs.messageBox({.text = std::string(text),
+                        .title = std::string(title),
+                        .icon = MessageIcon::Exclamation,
                         .buttons = MessageButtons::Ok});
 }
 

@@ -6,7 +6,6 @@
 #include "analysis/chart_points.h"
 #include "analysis/lag_binning.h"
 #include "analysis/results_table.h"
-#include "common/DataGrid.h"
 
 namespace tesselin {
 
@@ -14,10 +13,6 @@ namespace tesselin {
 // windows by reference, so each table lives as long as the program and no
 // mutable global variable exists.
 struct modGlobals {
-    // The last workbook's first sheet on its way into the data grid: row i,
-    // column j holds field j of record i (no caption row).
-    DataGrid WorkbookData;
-
     // The bins of the last analysis run.
     std::vector<BinRow> BinTable;
 

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/extraction.h"
+#include "analysis/lag_binning.h"
+#include "analysis/parameters.h"
+#include "analysis/results_table.h"
+
+namespace tesselin {
+
+enum class Parameter { BinNumber, MinPeriod, MaxPeriod };
+
+// What one analysis run needs from the front end that drives it. The results
+// window answers with its text boxes and modal boxes, tesselin-cli with its
+// options and standard error. The run calls these in the order the user
+// meets them.
+class AnalysisFrontEnd {
+public:
+    virtual ~AnalysisFrontEnd() = default;
+
+    // The length, first and last X of the data set, before any question.
+    virtual void showSummary(double dataLength, double firstPoint, double lastPoint) = 0;
+    // A message that ends the run: no data, or a data set of length 0.
+    virtual void stopRun(std::string_view text, std::string_view title) = 0;
+    // The answer to a question; the empty text stands for Cancel.
+    virtual std::string answer(Parameter parameter, const Question& question,
+                               const std::string& defaultText) = 0;
+    // The messages an unacceptable answer brought, in order. True asks the
+    // question again; false ends the run.
+    virtual bool refuse(Parameter parameter, std::span<const std::string_view> messages) = 0;
+    virtual void accept(Parameter parameter, double value) = 0;
+    // The points that share their X with later points, in the order the
+    // pairs meet them; those pairs are not binned.
+    virtual void reportRepeatedValues(std::span<const RepeatedValue> repeated) = 0;
+    // Runs the computation. A window may keep itself painted meanwhile.
+    virtual std::vector<BinRow> compute(const std::function<std::vector<BinRow>()>& work) {
+        return work();
+    }
+
+protected:
+    AnalysisFrontEnd() = default;
+    AnalysisFrontEnd(const AnalysisFrontEnd&) = default;
+    AnalysisFrontEnd& operator=(const AnalysisFrontEnd&) = default;
+};
+
+enum class RunOutcome { Completed, NoData, NoLength, Refused };
+
+// What a run produced. The parameters are those accepted before the run
+// ended; the bins and the results table only a completed run has.
+struct AnalysisRun {
+    RunOutcome outcome = RunOutcome::NoData;
+    double DataLength = 0;
+    double BinNumber = 0;
+    double MinPeriod = 0;
+    double MaxPeriod = 0;
+    std::vector<BinRow> BinTable;
+    ResultsTable results;
+};
+
+// The run sequence: stop when there is nothing to analyse; otherwise show the
+// summary, ask the number of bins, the minimum and the maximum period until
+// each answer is acceptable, report the repeated X values, compute the bins
+// and build the results table.
+AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd);
+
+}  // namespace tesselin

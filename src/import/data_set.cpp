@@ -1,0 +1,25 @@
+#include "import/data_set.h"
+
+#include "common/DataGrid.h"
+#include "import/blank_rows.h"
+#include "import/isolated_reader.h"
+#include "import/text_import.h"
+#include "import/workbook_import.h"
+
+namespace tesselin {
+
+void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind) {
+    switch (kind) {
+        case DataKind::Workbook: {
+            const DataGrid WorkbookData = readWorkbookIsolated(path);
+            FillGridFromTable(grid, WorkbookData);
+            break;
+        }
+        case DataKind::Text:
+            LoadTextFile(grid, path);
+            break;
+    }
+    RemoveBlankRows(grid);
+}
+
+}  // namespace tesselin
