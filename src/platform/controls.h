@@ -1,12 +1,38 @@
 #pragma once
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
+#include <string_view>
 
 #include "platform/twips.h"
 
 namespace tesselin {
+
+inline QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A menu and its items, named as the program names them.
+inline QMenu* makeMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+inline QAction* makeMenuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    return item;
+}
+
+// A window's outer size (frame, title bar and menu bar included), which its
+// layout is computed from.
+inline TwipsSize outerSizeInTwips(const QWidget& window) {
+    const QSize outer = window.frameGeometry().size();
+    return {pixelsToTwips(outer.width()), pixelsToTwips(outer.height())};
+}
 
 // A child control named as the program names it, so that tests find it.
 template <typename Widget>

@@ -21,6 +21,11 @@ inline int floorToInt(double value) {
     return static_cast<int>(std::floor(value));
 }
 
+struct TwipsSize {
+    int width = 0;
+    int height = 0;
+};
+
 // A control's place in its window's client area, in twips.
 struct TwipsRect {
     int left = 0;

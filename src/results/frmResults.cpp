@@ -39,10 +39,6 @@ constexpr std::string_view kSaveFilter = "Text (*.txt)|*.txt";
 constexpr std::string_view kOverwriteText = "File already exists.  Overwrite existing file?";
 constexpr std::string_view kOverwriteTitle = "File exists";
 
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& dataGrid,
@@ -56,12 +52,9 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
     setWindowTitle(qText(kWindowCaption));
 
     auto* menuBar = new QMenuBar(this);
-    mnuFile = menuBar->addMenu(tr("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuSave = mnuFile->addAction(tr("&Save"));
-    mnuSave->setObjectName(QStringLiteral("mnuSave"));
-    mnuExit = mnuFile->addAction(tr("E&xit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuFile = makeMenu(menuBar, "mnuFile", tr("&File"));
+    mnuSave = makeMenuItem(mnuFile, "mnuSave", tr("&Save"));
+    mnuExit = makeMenuItem(mnuFile, "mnuExit", tr("E&xit"));
     auto* frame = new QVBoxLayout(this);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->setMenuBar(menuBar);
@@ -133,9 +126,8 @@ void frmResults::resizeEvent(QResizeEvent* event) {
 }
 
 void frmResults::Form_Resize() {
-    const QSize outer = frameGeometry().size();
-    const ResultsLayout layout =
-        resultsWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    const TwipsSize outer = outerSizeInTwips(*this);
+    const ResultsLayout layout = resultsWindowLayout(outer.width, outer.height);
     setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSChart1, layout.chart);
     place(MSFlexGrid1, layout.grid);
@@ -305,9 +297,8 @@ void frmResults::CmdGraph_Click() {
     MSFlexGrid1->hide();
     m_globals.ResultsChartTable = resultsChartTable(m_model->grid());
     MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable));
-    const QSize outer = frameGeometry().size();
-    place(MSChart1,
-          resultsChartOnGraph(pixelsToTwips(outer.width()), pixelsToTwips(outer.height())));
+    const TwipsSize outer = outerSizeInTwips(*this);
+    place(MSChart1, resultsChartOnGraph(outer.width, outer.height));
     MSChart1->show();
     GridBtn->show();
     GridBtn->setEnabled(true);

@@ -34,15 +34,11 @@ constexpr int kDesignedClientHeight = 6075;
 frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_globals(globals), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(
-        QString::fromUtf8(kWindowCaption.data(), static_cast<qsizetype>(kWindowCaption.size())));
+    setWindowTitle(qText(kWindowCaption));
 
-    mnuFile = menuBar()->addMenu(tr("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuOpen = mnuFile->addAction(tr("&Open"));
-    mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
-    mnuExit = mnuFile->addAction(tr("E&xit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuFile = makeMenu(menuBar(), "mnuFile", tr("&File"));
+    mnuOpen = makeMenuItem(mnuFile, "mnuOpen", tr("&Open"));
+    mnuExit = makeMenuItem(mnuFile, "mnuExit", tr("E&xit"));
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -79,9 +75,8 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMain::Form_Resize() {
-    const QSize outer = frameGeometry().size();
-    const MainLayout layout =
-        mainWindowLayout(pixelsToTwips(outer.width()), pixelsToTwips(outer.height()));
+    const TwipsSize outer = outerSizeInTwips(*this);
+    const MainLayout layout = mainWindowLayout(outer.width, outer.height);
 
     setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSFlexGrid1, layout.grid);

@@ -166,15 +166,5 @@ TEST(ComputeBins, ProducesNoNaNFromTheLargestMagnitudes) {
     }
 }
 
-TEST(RepeatedValues, ListsEachPairOfEqualXInPairOrder) {
-    const Points points = {{5, 0}, {2, 0}, {5, 0}, {2, 0}, {5, 0}, {7, 0}};
-    const auto repeated = repeatedValues(points);
-    ASSERT_EQ(repeated.size(), 3u);
-    EXPECT_EQ((std::vector<double>{repeated[0].x, repeated[1].x, repeated[2].x}),
-              (std::vector<double>{5, 2, 5}));
-    EXPECT_EQ((std::vector<std::uint64_t>{repeated[0].times, repeated[1].times, repeated[2].times}),
-              (std::vector<std::uint64_t>{2, 1, 1}));
-}
-
 }  // namespace
 }  // namespace tesselin

@@ -19,11 +19,8 @@ TEST(Parameters, TheNumberOfBinsMustBeAWholeNumberFrom1To32767) {
         Messages messages;
     } cases[] = {
         {"25", {}},
-        {"0", {kBinsPositive}},
         {"", {kBinsPositive}},
-        {"3.5", {kBinsWhole}},
         {"-2.5", {kBinsPositive, kBinsWhole}},
-        {"12abc", {}},
         {"32767", {}},
         {"32768", {kBinsAtMost}},
         {"1E12", {kBinsAtMost}},

@@ -44,13 +44,13 @@ TEST(RemoveBlankRows, RemovesBlankRowsAndClosesUpTheRest) {
     }
 }
 
+// A grid of one column under a caption row.
 DataGrid gridWithRows(const std::vector<std::string>& column) {
-    DataGrid grid;
-    grid.setRows(static_cast<int>(column.size()) + 1);
-    for (std::size_t r = 0; r < column.size(); ++r) {
-        grid.setTextMatrix(static_cast<int>(r) + 1, 0, column[r]);
+    Table rows = {{"Col. 0"}};
+    for (const std::string& cell : column) {
+        rows.push_back({cell});
     }
-    return grid;
+    return gridOf(rows);
 }
 
 TEST(RemoveBlankRows, KeepsUpTo32766DataRowsWithoutOverflow) {

@@ -28,7 +28,6 @@ std::string fileBytes(const std::filesystem::path& path) {
 }
 
 TEST(ReadWorkbook, ReadsTheFirstSheetOfRealWorkbooksCellByCell) {
-    const std::string abab(300, 'x');
     const auto rept = [](int times) {
         std::string s;
         for (int i = 0; i < times; ++i) {
@@ -170,24 +169,6 @@ TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
                    FailureNumber::ExternalTableFormat,
                    "damaged or incomplete (reading it failed with signal SEGV)");
     setWorkbookHelper(TESSELIN_CLI);
-}
-
-TEST(FillGridFromTable, ReplacesEverythingAnEarlierImportLeft) {
-    DataGrid grid;
-    grid.setRows(5);
-    grid.setCols(10);
-    grid.setTextMatrix(4, 9, "old");
-
-    DataGrid table;
-    table.setRows(1);
-    table.setCols(2);
-    table.setTextMatrix(0, 0, "1");
-    FillGridFromTable(grid, table);
-    EXPECT_EQ(contents(grid), (Table{{"Col. 0", "Col. 1"}, {"1", ""}}));
-
-    table.setRows(0);
-    FillGridFromTable(grid, table);
-    EXPECT_EQ(contents(grid), (Table{{"Col. 0", "Col. 1"}}));
 }
 
 }  // namespace

@@ -2,49 +2,14 @@
 
 namespace tesselin::testing {
 
-std::vector<MessageRequest> ScriptedDialogs::messages() const {
-    std::vector<MessageRequest> result;
-    for (const Shown& s : m_shown) {
-        if (s.kind == Kind::Message) {
-            result.push_back(s.message);
-        }
-    }
-    return result;
-}
-
-std::vector<std::string> ScriptedDialogs::transcript() const {
-    std::vector<std::string> lines;
-    for (const Shown& s : m_shown) {
-        switch (s.kind) {
-            case Kind::Message:
-                lines.push_back((s.message.icon == MessageIcon::Exclamation ? "![" : "[") +
-                                s.message.title + "] " + s.message.text);
-                break;
-            case Kind::Input:
-                lines.push_back("? " + s.input.prompt + " [" + s.input.defaultText + "]");
-                break;
-            case Kind::Open:
-                lines.emplace_back("open");
-                break;
-            case Kind::Save:
-                lines.emplace_back("save");
-                break;
-        }
-    }
-    return lines;
-}
-
 MessageAnswer ScriptedDialogs::messageBox(const MessageRequest& request) {
-    m_shown.push_back({Kind::Message, request, {}, {}});
+    m_messages.push_back(request);
+    m_transcript.push_back((request.icon == MessageIcon::Exclamation ? "![" : "[") + request.title +
+                           "] " + request.text);
     if (m_messageAnswers.empty()) {
-        switch (request.buttons) {
-            case MessageButtons::Ok:
-            case MessageButtons::OkCancel:
-                return MessageAnswer::Ok;
-            case MessageButtons::YesNo:
-            case MessageButtons::YesNoCancel:
-                return MessageAnswer::Yes;
-        }
+        const bool yesFirst = request.buttons == MessageButtons::YesNo ||
+                              request.buttons == MessageButtons::YesNoCancel;
+        return yesFirst ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
     const MessageAnswer answer = m_messageAnswers.front();
     m_messageAnswers.pop_front();
@@ -52,16 +17,18 @@ MessageAnswer ScriptedDialogs::messageBox(const MessageRequest& request) {
 }
 
 std::string ScriptedDialogs::inputBox(const InputRequest& request) {
-    m_shown.push_back({Kind::Input, {}, request, {}});
+    m_transcript.push_back("? " + request.prompt + " [" + request.defaultText + "]");
     if (m_inputAnswers.empty()) {
         return {};
     }
-    std::optional<std::string> answer = std::move(m_inputAnswers.front());
+    const std::optional<std::string> answer = std::move(m_inputAnswers.front());
     m_inputAnswers.pop_front();
     return answer ? *answer : request.defaultText;
 }
 
-std::optional<FileChoice> ScriptedDialogs::nextFile() {
+std::optional<FileChoice> ScriptedDialogs::nextFile(const FileRequest& request, const char* kind) {
+    m_files.push_back(request);
+    m_transcript.emplace_back(kind);
     if (m_fileAnswers.empty()) {
         return std::nullopt;
     }
@@ -71,13 +38,11 @@ std::optional<FileChoice> ScriptedDialogs::nextFile() {
 }
 
 std::optional<FileChoice> ScriptedDialogs::openFile(const FileRequest& request) {
-    m_shown.push_back({Kind::Open, {}, {}, request});
-    return nextFile();
+    return nextFile(request, "open");
 }
 
 std::optional<FileChoice> ScriptedDialogs::saveFile(const FileRequest& request) {
-    m_shown.push_back({Kind::Save, {}, {}, request});
-    return nextFile();
+    return nextFile(request, "save");
 }
 
 }  // namespace tesselin::testing

@@ -15,14 +15,6 @@ namespace tesselin::testing {
 // dialog a cancel.
 class ScriptedDialogs final : public Dialogs {
 public:
-    enum class Kind { Message, Input, Open, Save };
-    struct Shown {
-        Kind kind;
-        MessageRequest message;
-        InputRequest input;
-        FileRequest file;
-    };
-
     void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }
     void answerInput(std::string text) { m_inputAnswers.emplace_back(std::move(text)); }
     // Confirms the input box's own default text, as pressing Enter does.
@@ -32,13 +24,17 @@ public:
     }
     void cancelFileDialog() { m_fileAnswers.push_back(std::nullopt); }
 
-    const std::vector<Shown>& shown() const { return m_shown; }
     // Every box and question so far, one line each: "[title] text" for a
     // message box (with "!" for the exclamation icon), "? prompt [default]"
     // for an input box, "open"/"save" for file dialogs.
-    std::vector<std::string> transcript() const;
-    std::vector<MessageRequest> messages() const;
-    void clear() { m_shown.clear(); }
+    const std::vector<std::string>& transcript() const { return m_transcript; }
+    const std::vector<MessageRequest>& messages() const { return m_messages; }
+    const std::vector<FileRequest>& fileDialogs() const { return m_files; }
+    void clear() {
+        m_transcript.clear();
+        m_messages.clear();
+        m_files.clear();
+    }
 
     MessageAnswer messageBox(const MessageRequest& request) override;
     std::string inputBox(const InputRequest& request) override;
@@ -46,12 +42,14 @@ public:
     std::optional<FileChoice> saveFile(const FileRequest& request) override;
 
 private:
-    std::optional<FileChoice> nextFile();
+    std::optional<FileChoice> nextFile(const FileRequest& request, const char* kind);
 
     std::deque<MessageAnswer> m_messageAnswers;
     std::deque<std::optional<std::string>> m_inputAnswers;
     std::deque<std::optional<FileChoice>> m_fileAnswers;
-    std::vector<Shown> m_shown;
+    std::vector<std::string> m_transcript;
+    std::vector<MessageRequest> m_messages;
+    std::vector<FileRequest> m_files;
 };
 
 }  // namespace tesselin::testing

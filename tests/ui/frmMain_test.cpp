@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, FileOpenLoadsATextFileAndRemovesItsBlankRows) {
     EXPECT_EQ(control<QTableView>(main, "MSFlexGrid1")->editTriggers(),
               QAbstractItemView::NoEditTriggers);
 
-    const auto& request = dialogs.shown().front().file;
+    const auto& request = dialogs.fileDialogs().front();
     EXPECT_EQ(request.filter, "Excel (*.xls)|*.xls|Text (*.txt)|*.txt");
     EXPECT_EQ(request.filterIndex, 1);
     EXPECT_TRUE(request.fileMustExist);
@@ -37,9 +37,9 @@ TEST_F(MainWindowTest, ACancelledOrFailedOpenKeepsTheGrid) {
     dialogs.cancelFileDialog();
     trigger(main, "mnuOpen");
     // The dialog keeps the last filter and forgets the file name.
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[1].file.filterIndex, 2);
-    EXPECT_EQ(dialogs.shown()[1].file.fileName, "");
+    ASSERT_EQ(dialogs.fileDialogs().size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs()[1].filterIndex, 2);
+    EXPECT_EQ(dialogs.fileDialogs()[1].fileName, "");
     EXPECT_TRUE(dialogs.messages().empty());
 
     const auto gone = dir.path() / "gone.txt";

@@ -39,20 +39,6 @@ std::string fileText(const std::filesystem::path& path) {
 
 using ResultsWindowTest = testing::WindowTest;
 
-TEST_F(ResultsWindowTest, RunsTheAnalysisWithTheAnswersGiven) {
-    load(kExample);
-    answers({"2", "0", "3"});
-    const auto window = openResults();
-
-    EXPECT_EQ(dialogs.transcript(), (Lines{kBinsQ, kMinQ, maxQ("3")}));
-    const Lines shown = {text(*window, "Text1"),        text(*window, "Text2"),
-                         text(*window, "Text3"),        text(*window, "BinNumberLbl"),
-                         text(*window, "MinPeriodLbl"), text(*window, "MaxPeriodLbl")};
-    EXPECT_EQ(shown, (Lines{"3", "0", "3", "2", "0", "3"}));
-    EXPECT_EQ(shownGrid(*window), kExampleResults);
-    EXPECT_EQ(window->windowTitle(), "Tesselin Analysis");
-}
-
 TEST_F(ResultsWindowTest, AsksAgainUntilEachAnswerIsAcceptable) {
     load("0 1\r\n10 3\r\n");
     answers({"0", "3.5", "-2.5", "", "12abc",  // bins
@@ -62,32 +48,19 @@ TEST_F(ResultsWindowTest, AsksAgainUntilEachAnswerIsAcceptable) {
 
     const std::string positive = error("The number of bins must be greater than 0.");
     const std::string integral = error("Please enter an integral number of bins.");
-    const std::string tooLong =
+    const std::string negative =
+        error("Invalid choice. The minimum period must be greater than or equal to 0.");
+    const std::string minTooLong =
+        error("The minimum period to search for must be shorter than the length of the data set.");
+    const std::string belowMin = error(
+        "Invalid choice. The maximum period must be greater than or equal to the minimum period.");
+    const std::string maxTooLong =
         error("The maximum period to search for must be shorter than the length of the data set.");
-    EXPECT_EQ(
-        dialogs.transcript(),
-        (Lines{kBinsQ,
-               positive,
-               kBinsQ,
-               integral,
-               kBinsQ,
-               positive,
-               integral,
-               kBinsQ,
-               positive,
-               kBinsQ,
-               kMinQ,
-               error("Invalid choice. The minimum period must be greater than or equal to 0."),
-               kMinQ,
-               error("The minimum period to search for must be shorter than the length of "
-                     "the data set."),
-               kMinQ,
-               maxQ("10"),
-               error("Invalid choice. The maximum period must be greater than or equal to "
-                     "the minimum period."),
-               maxQ("10"),
-               tooLong,
-               maxQ("10")}));
+    const std::string maxQ10 = maxQ("10");
+    EXPECT_EQ(dialogs.transcript(),
+              (Lines{kBinsQ, positive, kBinsQ,   integral, kBinsQ,     positive, integral,
+                     kBinsQ, positive, kBinsQ,   kMinQ,    negative,   kMinQ,    minTooLong,
+                     kMinQ,  maxQ10,   belowMin, maxQ10,   maxTooLong, maxQ10}));
     EXPECT_EQ(text(*window, "BinNumberLbl"), "12");
     EXPECT_EQ(text(*window, "MinPeriodLbl"), "9.99");
     EXPECT_EQ(text(*window, "MaxPeriodLbl"), "9.99");
@@ -131,10 +104,18 @@ TEST_F(ResultsWindowTest, ReportsEachPairOfRepeatedXValues) {
     EXPECT_EQ(shownGrid(*window)[1], (Lines{"0", "1", "0.5", "2.3333333", "3"}));
 }
 
-TEST_F(ResultsWindowTest, SwitchesViewsAndRestartsFromEither) {
+TEST_F(ResultsWindowTest, RunsTheAnalysisSwitchesViewsAndRestartsFromEither) {
     load(kExample);
     answers({"2", "0", "3"});
     const auto window = openResults();
+    EXPECT_EQ(dialogs.transcript(), (Lines{kBinsQ, kMinQ, maxQ("3")}));
+    const Lines shown = {text(*window, "Text1"),        text(*window, "Text2"),
+                         text(*window, "Text3"),        text(*window, "BinNumberLbl"),
+                         text(*window, "MinPeriodLbl"), text(*window, "MaxPeriodLbl")};
+    EXPECT_EQ(shown, (Lines{"3", "0", "3", "2", "0", "3"}));
+    EXPECT_EQ(shownGrid(*window), kExampleResults);
+    EXPECT_EQ(window->windowTitle(), "Tesselin Analysis");
+
     // Visible: grid, chart, Graph, Spreadsheet; enabled: Graph, Spreadsheet.
     const auto state = [&] {
         const auto* graph = control<QPushButton>(*window, "CmdGraph");
@@ -278,7 +259,7 @@ TEST_F(ResultsWindowTest, SavesTheResultsAndAsksBeforeOverwriting) {
     const testing::CliRun cli =
         testing::runTesselinCli((dir.path() / "data.txt").string() + " --x 0 --y 1 --bins 2", dir);
     EXPECT_EQ(cli.out, expected) << cli.err;
-    const auto& request = dialogs.shown().front().file;
+    const auto& request = dialogs.fileDialogs().front();
     EXPECT_EQ(request.filter, "Text (*.txt)|*.txt");
     EXPECT_EQ(request.fileName, "");
 }
