@@ -70,33 +70,28 @@ int usageError(std::string_view message) {
     return kBadArguments;
 }
 
-// The usage text in place of the one CLI11 would compose.
-class UsageText final : public CLI::Formatter {
-public:
-    std::string make_help(const CLI::App*, std::string, CLI::AppFormatMode) const override {
-        return std::string(kUsage);
-    }
-};
-
 // Reads the command line into options; gives an exit status when the program
 // should end at once (help, or a mistake in the arguments).
 std::optional<int> parse(int argc, char** argv, Options& options) {
     CLI::App app("tesselin-cli");
-    app.formatter(std::make_shared<UsageText>());
     app.allow_extras();  // reported below in this program's own words
     app.add_option("file", options.file);
-    app.add_option("--x", options.x);
-    app.add_option("--y", options.y);
-    const auto* bins = app.add_option("--bins", options.bins);
-    const auto* min = app.add_option("--min", options.min);
-    const auto* max = app.add_option("--max", options.max);
-    const auto* format = app.add_option("--format", options.format);
-    const auto* output = app.add_option("--output", options.output);
+    const std::pair<const char*, std::string*> valued[] = {
+        {"--x", &options.x},          {"--y", &options.y},     {"--bins", &options.bins},
+        {"--min", &options.min},      {"--max", &options.max}, {"--format", &options.format},
+        {"--output", &options.output}};
+    for (const auto& [name, value] : valued) {
+        app.add_option(name, *value);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << kUsage;
         return kSuccess;
+    } catch (const CLI::ArgumentMismatch& error) {
+        // CLI11 names the option first: "--x: 1 required TEXT missing".
+        const std::string_view what = error.what();
+        return usageError(std::string(what.substr(0, what.find(':'))) + " needs a value");
     } catch (const CLI::ParseError& error) {
         return usageError(error.what());
     }
@@ -111,11 +106,11 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (app.count("--x") == 0 || app.count("--y") == 0) {
         return usageError("both --x and --y are needed");
     }
-    options.hasBins = bins->count() > 0;
-    options.hasMin = min->count() > 0;
-    options.hasMax = max->count() > 0;
-    options.hasFormat = format->count() > 0;
-    options.hasOutput = output->count() > 0;
+    options.hasBins = app.count("--bins") > 0;
+    options.hasMin = app.count("--min") > 0;
+    options.hasMax = app.count("--max") > 0;
+    options.hasFormat = app.count("--format") > 0;
+    options.hasOutput = app.count("--output") > 0;
     if (options.hasFormat && options.format != "text" && options.format != "xls") {
         return usageError("--format is text or xls");
     }

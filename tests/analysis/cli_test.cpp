@@ -73,6 +73,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {data + " --x 0 --y 0", 2, "Please enter valid column numbers"},
         {data + " --x 0 --y abc", 2, "Please enter valid column numbers"},
         {data + " --x 0", 2, "both --x and --y"},
+        {data + " --x 0 --y 1 --bins", 2, "--bins needs a value"},
         {data + " --x 0 --y 1 --bogus", 2, "unknown option"},
         {data + " --x 0 --y 1 --format xls", 4, "Error 3274"},
         {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
