@@ -55,6 +55,21 @@ void BM_Production(benchmark::State& state) {
     }
 }
 
+// Zero-width bins: 16,383 points at X = 0 and 16,383 at X = 1, so that every
+// pair across the groups has the period 1, which every one of 32,767 bins
+// [1, 1] holds.
+void BM_ZeroWidthBins(benchmark::State& state) {
+    std::vector<DataPoint> points;
+    for (int i = 0; i < 2 * 16383; ++i) {
+        points.push_back({i < 16383 ? 0.0 : 1.0, static_cast<double>(i % 97)});
+    }
+    for (auto _ : state) {
+        auto bins = tesselin::computeBins(points, 32767, 1, 1);
+        benchmark::DoNotOptimize(bins.data());
+    }
+}
+BENCHMARK(BM_ZeroWidthBins)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 BENCHMARK(BM_Reference)
     ->Args({32767, 25, 0})
     ->Args({32767, 25, 1})

@@ -5,22 +5,37 @@
 namespace tesselin {
 namespace {
 
+struct Answer {
+    std::string text;
+    double value = 0;
+};
+
 // Asks until the answer brings no message (or the front end gives up), and
-// returns the value read from the accepted answer.
+// returns the accepted answer with the value read from it.
 template <typename Check>
-std::optional<double> askUntilAccepted(AnalysisFrontEnd& frontEnd, Parameter parameter,
+std::optional<Answer> askUntilAccepted(AnalysisFrontEnd& frontEnd, Parameter parameter,
                                        const Question& question, const std::string& defaultText,
                                        Check&& check) {
     for (;;) {
-        const double value = leadingNumberValue(frontEnd.answer(parameter, question, defaultText));
-        const std::vector<std::string_view> messages = check(value);
+        Answer answer{frontEnd.answer(parameter, question, defaultText)};
+        answer.value = leadingNumberValue(answer.text);
+        const std::vector<std::string_view> messages = check(answer.value);
         if (messages.empty()) {
-            frontEnd.accept(parameter, value);
-            return value;
+            return answer;
         }
         if (!frontEnd.refuse(parameter, messages)) {
             return std::nullopt;
         }
+    }
+}
+
+void reportRepeatedValues(std::span<const RepeatedValue> repeated, AnalysisFrontEnd& frontEnd) {
+    if (repeated.empty()) {
+        return;
+    }
+    frontEnd.message(repeatedValueMessage(repeated.front().x), kAnswerErrorTitle);
+    if (const std::string summary = repeatedValuesSummary(repeated); !summary.empty()) {
+        frontEnd.message(summary, kAnswerErrorTitle);
     }
 }
 
@@ -29,14 +44,14 @@ std::optional<double> askUntilAccepted(AnalysisFrontEnd& frontEnd, Parameter par
 AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     AnalysisRun run;
     if (data.PointCount() == 0) {
-        frontEnd.stopRun(kNoDataText, kNoDataTitle);
+        frontEnd.message(kNoDataText, kNoDataTitle);
         return run;
     }
     run.DataLength = data.DataLength();
     frontEnd.showSummary(run.DataLength, data.FirstPoint, data.LastPoint);
     if (run.DataLength == 0) {
         run.outcome = RunOutcome::NoLength;
-        frontEnd.stopRun(kNoLengthText, kNoDataTitle);
+        frontEnd.message(kNoLengthText, kNoDataTitle);
         return run;
     }
 
@@ -46,27 +61,29 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     if (!bins) {
         return run;
     }
-    run.BinNumber = *bins;
+    run.BinNumber = bins->value;
+    frontEnd.accept(Parameter::BinNumber, run.BinNumber);
     const auto minimum = askUntilAccepted(
         frontEnd, Parameter::MinPeriod, kMinPeriodQuestion, std::string(kDefaultMinPeriod),
         [&](double answer) { return minPeriodMessages(answer, run.DataLength); });
     if (!minimum) {
         return run;
     }
-    run.MinPeriod = *minimum;
+    run.MinPeriod = minimum->value;
+    frontEnd.accept(Parameter::MinPeriod, run.MinPeriod);
+    const std::string defaultMaximum = defaultMaxPeriod(run.DataLength);
     const auto maximum = askUntilAccepted(
-        frontEnd, Parameter::MaxPeriod, kMaxPeriodQuestion, defaultMaxPeriod(run.DataLength),
+        frontEnd, Parameter::MaxPeriod, kMaxPeriodQuestion, defaultMaximum,
         [&](double answer) { return maxPeriodMessages(answer, run.MinPeriod, run.DataLength); });
     if (!maximum) {
         return run;
     }
-    run.MaxPeriod = *maximum;
+    run.MaxPeriod = maximum->text == defaultMaximum ? run.DataLength : maximum->value;
+    frontEnd.accept(Parameter::MaxPeriod, run.MaxPeriod);
 
-    frontEnd.reportRepeatedValues(repeatedValues(data.DataPoints));
-    run.BinTable = frontEnd.compute([&] {
-        return computeBins(data.DataPoints, static_cast<int>(run.BinNumber), run.MinPeriod,
-                           run.MaxPeriod);
-    });
+    reportRepeatedValues(repeatedValues(data.DataPoints), frontEnd);
+    run.BinTable = frontEnd.compute(
+        [&] { return computeBins(data.DataPoints, run.BinNumber, run.MinPeriod, run.MaxPeriod); });
     run.results = buildResultsTable(run.BinTable);
     run.outcome = RunOutcome::Completed;
     return run;

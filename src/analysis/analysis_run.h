@@ -25,8 +25,9 @@ public:
 
     // The length, first and last X of the data set, before any question.
     virtual void showSummary(double dataLength, double firstPoint, double lastPoint) = 0;
-    // A message that ends the run: no data, or a data set of length 0.
-    virtual void stopRun(std::string_view text, std::string_view title) = 0;
+    // A message with the exclamation icon: no data or a data set of length
+    // 0 (the run ends after it), or the pairs of points with equal X.
+    virtual void message(std::string_view text, std::string_view title) = 0;
     // The answer to a question; the empty text stands for Cancel.
     virtual std::string answer(Parameter parameter, const Question& question,
                                const std::string& defaultText) = 0;
@@ -34,9 +35,6 @@ public:
     // question again; false ends the run.
     virtual bool refuse(Parameter parameter, std::span<const std::string_view> messages) = 0;
     virtual void accept(Parameter parameter, double value) = 0;
-    // The points that share their X with later points, in the order the
-    // pairs meet them; those pairs are not binned.
-    virtual void reportRepeatedValues(std::span<const RepeatedValue> repeated) = 0;
     // Runs the computation. A window may keep itself painted meanwhile.
     virtual std::vector<BinRow> compute(const std::function<std::vector<BinRow>()>& work) {
         return work();
@@ -64,8 +62,13 @@ struct AnalysisRun {
 
 // The run sequence: stop when there is nothing to analyse; otherwise show the
 // summary, ask the number of bins, the minimum and the maximum period until
-// each answer is acceptable, report the repeated X values, compute the bins
-// and build the results table.
+// each answer is acceptable, report the pairs of points with equal X (the
+// first pair, then, if more follow, one summary of them all), compute the
+// bins and build the results table.
+//
+// A maximum answered with the default text (the number text of DataLength)
+// stands for DataLength itself: its 15 digits may read back a little below
+// the true length, which would leave the longest pair out.
 AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd);
 
 }  // namespace tesselin

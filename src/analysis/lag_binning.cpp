@@ -207,18 +207,39 @@ std::vector<std::size_t> chunkBounds(std::size_t n) {
 
 }  // namespace
 
-std::vector<double> binEdges(int binNumber, double minPeriod, double maxPeriod) {
-    std::vector<double> edges(static_cast<std::size_t>(binNumber) + 1);
-    for (int k = 0; k <= binNumber; ++k) {
-        edges[static_cast<std::size_t>(k)] = minPeriod + ((maxPeriod - minPeriod) * k) / binNumber;
+std::size_t binCount(double binNumber) {
+    return static_cast<std::size_t>(std::max(0.0, std::nearbyint(binNumber)));
+}
+
+double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k) {
+    const double range = maxPeriod - minPeriod;
+    const double scaled = range * static_cast<double>(k);
+    if (std::isinf(scaled)) {
+        // A range near the largest double: scale the fraction instead, so
+        // that the edges stay within the range.
+        return minPeriod + range * (static_cast<double>(k) / binNumber);
+    }
+    return minPeriod + scaled / binNumber;
+}
+
+std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod) {
+    std::vector<double> edges(binCount(binNumber) + 1);
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        edges[k] = binEdge(binNumber, minPeriod, maxPeriod, k);
     }
     return edges;
 }
 
-std::vector<BinRow> computeBins(std::span<const DataPoint> points, int binNumber, double minPeriod,
-                                double maxPeriod, unsigned threads) {
+std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
+                                double minPeriod, double maxPeriod, unsigned threads) {
+    const std::size_t bins = binCount(binNumber);
+    if (minPeriod == maxPeriod && bins > 1) {
+        // Every bin of a zero-width range is [MinPeriod, MinPeriod] and holds
+        // the same pairs: count them once.
+        const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, threads).front();
+        return std::vector<BinRow>(bins, only);
+    }
     const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
-    const auto bins = static_cast<std::size_t>(binNumber);
     const SortedPoints sorted = sortByX(points);
     const std::vector<std::size_t> bounds = chunkBounds(sorted.x.size());
     const std::size_t chunks = bounds.size() - 1;

@@ -17,10 +17,17 @@ struct BinRow {
     double count = 0.0;
 };
 
-// The bin edges MinPeriod + ((MaxPeriod - MinPeriod) * k) / BinNumber for
-// k = 0 .. BinNumber, evaluated in exactly this order, so that the end of a
-// bin and the start of the next are the same double.
-std::vector<double> binEdges(int binNumber, double minPeriod, double maxPeriod);
+// The number of bins: BinNumber rounded to the nearest whole number.
+std::size_t binCount(double binNumber);
+
+// Edge k (k = 0 .. binCount) of the bins: MinPeriod + ((MaxPeriod -
+// MinPeriod) * k) / BinNumber, evaluated in exactly this order, so that the
+// end of a bin and the start of the next are the same double. BinNumber is
+// the value the answer was read as, which need not be whole to the last bit.
+// Where the product would overflow, MinPeriod + (MaxPeriod - MinPeriod) *
+// (k / BinNumber) is taken instead.
+double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k);
+std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod);
 
 // The lag binning: every pair of points with different X adds |dY| to every
 // bin whose edges (both inclusive) hold its period |dX|. A period on an inner
@@ -29,8 +36,8 @@ std::vector<double> binEdges(int binNumber, double minPeriod, double maxPeriod);
 // The result does not depend on the number of threads (0: one per core):
 // the work is cut into chunks that depend only on the data, and their partial
 // sums are added in a fixed order.
-std::vector<BinRow> computeBins(std::span<const DataPoint> points, int binNumber, double minPeriod,
-                                double maxPeriod, unsigned threads = 0);
+std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
+                                double minPeriod, double maxPeriod, unsigned threads = 0);
 
 // A repeated X value met while going through the pairs in data order: the
 // point at `index` has `times` later points with the same X, and each of

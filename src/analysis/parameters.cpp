@@ -1,7 +1,10 @@
 #include "analysis/parameters.h"
 
 #include <cmath>
+#include <cstdint>
+#include <unordered_set>
 
+#include "analysis/lag_binning.h"
 #include "common/numbers.h"
 
 namespace tesselin {
@@ -66,6 +69,36 @@ std::string defaultMaxPeriod(double dataLength) {
 std::string repeatedValueMessage(double x) {
     return "Error. The data set contains a repeated value - " + numberText(x) +
            ". Please remove it manually and restart the program.";
+}
+
+std::string repeatedValuesSummary(std::span<const RepeatedValue> repeated) {
+    constexpr std::size_t kNamed = 10;
+    std::uint64_t pairs = 0;
+    std::vector<std::string> named;
+    std::unordered_set<double> seen;
+    for (const RepeatedValue& value : repeated) {
+        pairs += value.times;
+        // The first point of each X has all the others after it.
+        if (seen.insert(value.x).second && named.size() < kNamed) {
+            named.push_back(numberText(value.x) + " (" + std::to_string(value.times + 1) +
+                            " times)");
+        }
+    }
+    if (pairs < 2) {
+        return {};
+    }
+    std::string text = "In all, " + std::to_string(pairs) +
+                       " pairs of points with equal X were left out of the analysis. ";
+    if (seen.size() == 1) {
+        text += "1 X value occurs more than once: ";
+    } else {
+        text += std::to_string(seen.size()) + " X values occur more than once";
+        text += seen.size() > kNamed ? "; the first ten are: " : ": ";
+    }
+    for (std::size_t i = 0; i < named.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + named[i];
+    }
+    return text + ".";
 }
 
 }  // namespace tesselin

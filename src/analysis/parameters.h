@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,7 +50,14 @@ inline constexpr std::string_view kNoLengthText =
     "The data set has a length of 0.  At least two different X values are needed for an "
     "analysis.";
 
-// The message for each pair of points with equal X.
+struct RepeatedValue;
+
+// The message for the first pair of points with equal X.
 std::string repeatedValueMessage(double x);
+
+// What follows it when more pairs share their X: how many pairs were left out
+// in all (the first included), how many X values repeat, and the first ten of
+// them with how often each occurs. Empty when the first pair was the only one.
+std::string repeatedValuesSummary(std::span<const RepeatedValue> repeated);
 
 }  // namespace tesselin

@@ -138,7 +138,7 @@ public:
                   << "First point is located at: " << numberText(firstPoint) << '\n'
                   << "Last point is located at: " << numberText(lastPoint) << '\n';
     }
-    void stopRun(std::string_view text, std::string_view) override {
+    void message(std::string_view text, std::string_view) override {
         std::cerr << "tesselin-cli: " << text << '\n';
     }
     std::string answer(Parameter parameter, const Question&,
@@ -167,15 +167,6 @@ public:
             std::cerr << "Number of Bins: " << numberText(m_accepted[0]) << '\n'
                       << "Minimum Period: " << numberText(m_accepted[1]) << '\n'
                       << "Maximum Period: " << numberText(m_accepted[2]) << '\n';
-        }
-    }
-    void reportRepeatedValues(std::span<const RepeatedValue> repeated) override {
-        for (const RepeatedValue& value : repeated) {
-            std::cerr << repeatedValueMessage(value.x);
-            if (value.times > 1) {
-                std::cerr << " (" << value.times << " times)";
-            }
-            std::cerr << '\n';
         }
     }
 

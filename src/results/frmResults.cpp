@@ -190,7 +190,7 @@ void frmResults::showSummary(double dataLength, double firstPoint, double lastPo
     Text3->setText(QString::fromStdString(numberText(lastPoint)));
 }
 
-void frmResults::stopRun(std::string_view text, std::string_view title) {
+void frmResults::message(std::string_view text, std::string_view title) {
     showExclamation(m_dialogs, text, title);
 }
 
@@ -223,16 +223,6 @@ void frmResults::accept(Parameter parameter, double value) {
             MaxPeriod = value;
             MaxPeriodLbl->setText(shown);
             break;
-    }
-}
-
-void frmResults::reportRepeatedValues(std::span<const RepeatedValue> repeated) {
-    // One box for every pair of points with equal X.
-    for (const RepeatedValue& value : repeated) {
-        const std::string message = repeatedValueMessage(value.x);
-        for (std::uint64_t n = 0; n < value.times; ++n) {
-            showExclamation(m_dialogs, message, kAnswerErrorTitle);
-        }
     }
 }
 

@@ -63,12 +63,11 @@ private:
 
     // The analysis run's questions and messages, as boxes of this window.
     void showSummary(double dataLength, double firstPoint, double lastPoint) override;
-    void stopRun(std::string_view text, std::string_view title) override;
+    void message(std::string_view text, std::string_view title) override;
     std::string answer(Parameter parameter, const Question& question,
                        const std::string& defaultText) override;
     bool refuse(Parameter parameter, std::span<const std::string_view> messages) override;
     void accept(Parameter parameter, double value) override;
-    void reportRepeatedValues(std::span<const RepeatedValue> repeated) override;
     std::vector<BinRow> compute(const std::function<std::vector<BinRow>()>& work) override;
 
     modGlobals& m_globals;

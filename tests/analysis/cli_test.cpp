@@ -47,7 +47,13 @@ TEST(TesselinCli, WritesTheResultsFileOfTheReferenceComputation) {
 
     CliRun run = runCli(file.string() + " --x 0 --y 1", dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, expected(25, 0, leadingNumberValue(numberText(length))));
+    EXPECT_EQ(run.out, expected(25, 0, length));  // the default maximum is the whole length
+    // 0.4 - 0.1 is 0.30000000000000004, whose number text reads back as 0.3:
+    // the default must still take in the one pair.
+    const CliRun tiny =
+        runCli(dir.write("tiny.txt", "0.1 5\n0.4 7\n").string() + " --x 0 --y 1", dir);
+    EXPECT_EQ(tiny.out.substr(tiny.out.find("\r\n") + 2, 61),
+              "0.288          0.3            0.294          2              1");
     EXPECT_NE(run.err.find("Length of data set is: " + numberText(length)), std::string::npos);
 
     const auto out = dir.path() / "out.txt";

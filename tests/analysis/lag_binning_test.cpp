@@ -71,6 +71,11 @@ TEST(ComputeBins, UsesTheSameEdgeDoublesAsTheFormula) {
     EXPECT_EQ(edges, (std::vector<double>{0, 1.0 / 3, 2.0 / 3, 1}));
     // 0.1 + (0.2 * 3) / 3 is not 0.3: the last edge is not replaced by the maximum.
     EXPECT_EQ(binEdges(3, 0.1, 0.3).back(), 0.1 + ((0.3 - 0.1) * 3) / 3);
+    // The edges divide by the number read from the answer, not by the whole
+    // number of bins it stands for.
+    const double almostFour = 4.0000000000000009;
+    EXPECT_EQ(binEdges(almostFour, 0, 1), (std::vector<double>{0, 1 / almostFour, 2 / almostFour,
+                                                               3 / almostFour, 4 / almostFour}));
 }
 
 Points randomPoints(std::mt19937_64& random, std::size_t n) {
@@ -158,12 +163,19 @@ TEST(ComputeBins, GivesTheSameBitsWithAnyNumberOfThreads) {
     }
 }
 
-TEST(ComputeBins, ProducesNoNaNFromTheLargestMagnitudes) {
+TEST(ComputeBins, BinsPeriodsNearTheLargestDouble) {
     constexpr double big = std::numeric_limits<double>::max();
-    const Points points = {{-big, -big}, {big, big}, {0, 1}};
-    for (const auto& bin : computeBins(points, 4, 0, big)) {
-        EXPECT_FALSE(std::isnan(bin.start) || std::isnan(bin.end) || std::isnan(bin.sum));
+    const Points points = {{-big, -big}, {big, big}, {0, 1}, {big / 2, 3}};
+    // (MaxPeriod - MinPeriod) * k overflows here: the edges scale k / BinNumber.
+    EXPECT_EQ(binEdges(4, 0, big),
+              (std::vector<double>{0, big * 0.25, big * 0.5, big * 0.75, big}));
+    const auto bins = computeBins(points, 4, 0, big);
+    const auto expected = testing::referenceBins(points, 4, 0, big).bins;
+    for (std::size_t k = 0; k < bins.size(); ++k) {
+        EXPECT_FALSE(std::isnan(bins[k].sum)) << k;
+        EXPECT_EQ(bins[k].count, expected[k].count) << k;
     }
+    EXPECT_EQ(bins[3].count, 2);  // periods big / 2 (on the edge) and big
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/lag_binning.h"
 #include "common/numbers.h"
 
 namespace tesselin {
@@ -37,6 +38,30 @@ TEST(Parameters, TheDefaultMaximumAlwaysPasses) {
         const double answer = leadingNumberValue(defaultMaxPeriod(length));
         EXPECT_EQ(maxPeriodMessages(answer, 0, length), Messages{}) << length;
     }
+}
+
+TEST(Parameters, RepeatedXValuesAreSummedUpAfterTheFirstPair) {
+    const auto summary = [](std::vector<double> xs) {
+        std::vector<DataPoint> points;
+        for (const double x : xs) {
+            points.push_back({x, 0});
+        }
+        return repeatedValuesSummary(repeatedValues(points));
+    };
+    EXPECT_EQ(summary({1, 2, 1, 3}), "");  // one pair: its own message says it all
+    EXPECT_EQ(summary(std::vector<double>(30, 0.5)),
+              "In all, 435 pairs of points with equal X were left out of the analysis. 1 X value "
+              "occurs more than once: 0.5 (30 times).");
+    std::vector<double> twelve;
+    for (int i = 12; i > 0; --i) {
+        twelve.insert(twelve.end(), {double(i), 0.5, double(i)});
+    }
+    EXPECT_EQ(
+        summary(twelve),
+        "In all, 78 pairs of points with equal X were left out of the analysis. 13 X values "
+        "occur more than once; the first ten are: 12 (2 times), 0.5 (12 times), 11 (2 times), "
+        "10 (2 times), 9 (2 times), 8 (2 times), 7 (2 times), 6 (2 times), 5 (2 times), "
+        "4 (2 times).");
 }
 
 }  // namespace

@@ -8,11 +8,16 @@ ReferenceResult referenceBins(std::span<const DataPoint> points, double binNumbe
                               double maxPeriod) {
     ReferenceResult result;
     const auto bins = static_cast<std::size_t>(std::nearbyint(binNumber));
+    const auto edge = [&](std::size_t k) {
+        const double scaled = (maxPeriod - minPeriod) * static_cast<double>(k);
+        return std::isinf(scaled)
+                   ? minPeriod + (maxPeriod - minPeriod) * (static_cast<double>(k) / binNumber)
+                   : minPeriod + scaled / binNumber;
+    };
     result.bins.resize(bins);
     for (std::size_t k = 1; k <= bins; ++k) {
-        BinRow& bin = result.bins[k - 1];
-        bin.start = minPeriod + ((maxPeriod - minPeriod) * static_cast<double>(k - 1)) / binNumber;
-        bin.end = minPeriod + ((maxPeriod - minPeriod) * static_cast<double>(k)) / binNumber;
+        result.bins[k - 1].start = edge(k - 1);
+        result.bins[k - 1].end = edge(k);
     }
     const auto binPair = [&](double period, double difference) {
         for (BinRow& bin : result.bins) {

@@ -92,15 +92,17 @@ TEST_F(ResultsWindowTest, StopsWithAWarningWhenThereIsNothingToAnalyse) {
     }
 }
 
-TEST_F(ResultsWindowTest, ReportsEachPairOfRepeatedXValues) {
+TEST_F(ResultsWindowTest, ReportsTheFirstPairOfRepeatedXValuesAndThenAllOfThem) {
     load("5 1\r\n5 2\r\n6 0\r\n5 4\r\n");
     answers({"1", "0", "1"});
     const auto window = openResults();
-    const std::string repeated = error(
+    const std::string first = error(
         "Error. The data set contains a repeated value - 5. Please remove it manually and restart "
         "the program.");
-    EXPECT_EQ(dialogs.transcript(),
-              (Lines{kBinsQ, kMinQ, maxQ("1"), repeated, repeated, repeated}));
+    const std::string all = error(
+        "In all, 3 pairs of points with equal X were left out of the analysis. 1 X value occurs "
+        "more than once: 5 (3 times).");
+    EXPECT_EQ(dialogs.transcript(), (Lines{kBinsQ, kMinQ, maxQ("1"), first, all}));
     EXPECT_EQ(shownGrid(*window)[1], (Lines{"0", "1", "0.5", "2.3333333", "3"}));
 }
 
