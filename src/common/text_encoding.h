@@ -7,7 +7,7 @@ namespace tesselin {
 
 bool isValidUtf8(std::string_view bytes) noexcept;
 
-// Appends one code point (up to U+FFFF) to a UTF-8 text.
+// Appends one code point (up to U+10FFFF) to a UTF-8 text.
 void appendUtf8(std::string& out, char32_t codePoint);
 
 // The text to show for a cell's bytes, as UTF-8: the bytes themselves where

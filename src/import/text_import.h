@@ -11,7 +11,8 @@ class DataGrid;
 
 // Reads a text file of whitespace-separated columns into the data grid: one
 // data row per line, one column per field. A line ends at CR, CR LF or LF; the
-// last line needs no terminator. A file that cannot be opened leaves the grid
+// last line needs no terminator. A UTF-8 byte-order mark is dropped and UTF-16
+// text (with its mark) is converted to UTF-8. A file that cannot be opened leaves the grid
 // untouched; once reading has begun, a failure leaves the lines read so far.
 //
 // Row and field numbers are 16-bit: after line 32,767 has been placed the

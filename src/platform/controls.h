@@ -27,13 +27,6 @@ inline QAction* makeMenuItem(QMenu* menu, const char* name, const QString& capti
     return item;
 }
 
-// A window's outer size (frame, title bar and menu bar included), which its
-// layout is computed from.
-inline TwipsSize outerSizeInTwips(const QWidget& window) {
-    const QSize outer = window.frameGeometry().size();
-    return {pixelsToTwips(outer.width()), pixelsToTwips(outer.height())};
-}
-
 // A child control named as the program names it, so that tests find it.
 template <typename Widget>
 Widget* makeControl(QWidget* parent, const char* name) {

@@ -43,7 +43,7 @@ constexpr std::string_view kOverwriteTitle = "File exists";
 
 frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& dataGrid,
                        ColumnPair columns, QWidget* parent)
-    : QDialog(parent),
+    : LaidOutWindow(parent),
       m_globals(globals),
       m_dialogs(dialogs),
       m_dataGrid(dataGrid),
@@ -111,7 +111,7 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
 }
 
 void frmResults::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    LaidOutWindow::showEvent(event);
     if (!m_shownOnce) {
         // The run starts once the window is on screen, not on later
         // activations (such as the closing of its own boxes).
@@ -120,13 +120,8 @@ void frmResults::showEvent(QShowEvent* event) {
     }
 }
 
-void frmResults::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    Form_Resize();
-}
-
 void frmResults::Form_Resize() {
-    const TwipsSize outer = outerSizeInTwips(*this);
+    const TwipsSize outer = outerTwips();
     const ResultsLayout layout = resultsWindowLayout(outer.width, outer.height);
     setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSChart1, layout.chart);
@@ -185,9 +180,16 @@ void frmResults::Form_Activate() {
 
 void frmResults::showSummary(double dataLength, double firstPoint, double lastPoint) {
     DataLength = dataLength;
-    Text1->setText(QString::fromStdString(numberText(dataLength)));
-    Text2->setText(QString::fromStdString(numberText(firstPoint)));
-    Text3->setText(QString::fromStdString(numberText(lastPoint)));
+    const std::pair<QLineEdit*, double> shown[] = {
+        {Text1, dataLength}, {Text2, firstPoint}, {Text3, lastPoint}};
+    for (const auto& [box, value] : shown) {
+        // A long number shows its beginning (357.149500000291 must not read
+        // as .149500000291); the whole of it is in the tool tip.
+        const QString text = QString::fromStdString(numberText(value));
+        box->setText(text);
+        box->setCursorPosition(0);
+        box->setToolTip(text);
+    }
 }
 
 void frmResults::message(std::string_view text, std::string_view title) {
@@ -287,7 +289,7 @@ void frmResults::CmdGraph_Click() {
     MSFlexGrid1->hide();
     m_globals.ResultsChartTable = resultsChartTable(m_model->grid());
     MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable));
-    const TwipsSize outer = outerSizeInTwips(*this);
+    const TwipsSize outer = outerTwips();
     place(MSChart1, resultsChartOnGraph(outer.width, outer.height));
     MSChart1->show();
     GridBtn->show();

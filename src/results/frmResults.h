@@ -9,6 +9,7 @@
 #include "analysis/analysis_run.h"
 #include "analysis/column_choice.h"
 #include "analysis/extraction.h"
+#include "platform/LaidOutWindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -30,7 +31,7 @@ struct modGlobals;
 // button, as a chart), saves them, and lets the user restart, go back or
 // leave the program. It is the analysis run's front end: the run asks, the
 // window shows.
-class frmResults : public QDialog, private AnalysisFrontEnd {
+class frmResults : public LaidOutWindow<QDialog>, private AnalysisFrontEnd {
     Q_OBJECT
 
 public:
@@ -44,7 +45,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void cmdBack_Click();
@@ -57,7 +57,7 @@ private slots:
 private:
     void Form_Load();
     void Form_Activate();
-    void Form_Resize();
+    void Form_Resize() override;
     void ResetAnalysis();
     void fillResultsGrid();
 

@@ -32,7 +32,7 @@ constexpr int kDesignedClientHeight = 6075;
 }  // namespace
 
 frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_globals(globals), m_dialogs(dialogs) {
+    : LaidOutWindow(parent), m_globals(globals), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(qText(kWindowCaption));
 
@@ -69,13 +69,8 @@ void frmMain::Form_Load() {
            twipsToPixels(kDesignedClientHeight) + menuBar()->sizeHint().height());
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
 void frmMain::Form_Resize() {
-    const TwipsSize outer = outerSizeInTwips(*this);
+    const TwipsSize outer = outerTwips();
     const MainLayout layout = mainWindowLayout(outer.width, outer.height);
 
     setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include "platform/LaidOutWindow.h"
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -19,7 +21,7 @@ struct modGlobals;
 
 // The main window: the data grid with the loaded data set, the two column
 // number boxes and the commands that open a file and start the analysis.
-class frmMain : public QMainWindow {
+class frmMain : public LaidOutWindow<QMainWindow> {
     Q_OBJECT
 
 public:
@@ -27,9 +29,6 @@ public:
 
     // The loaded data set.
     const DataGrid& dataGrid() const;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void mnuOpen_Click();
@@ -39,7 +38,7 @@ private slots:
 
 private:
     void Form_Load();
-    void Form_Resize();
+    void Form_Resize() override;
     void showInvalidColumns();
 
     modGlobals& m_globals;

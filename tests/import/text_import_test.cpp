@@ -55,6 +55,25 @@ TEST(TextImport, SplitsLinesIntoFieldsAtRunsOfSpacesAndTabs) {
         {"final empty line", "1\r\n\r\n", {kHeader2, {"1", ""}, {"", ""}}},
         {"lone terminator", "\n", {kHeader2, {"", ""}}},
         {"LF CR is two ends", "1\n\r2", {kHeader2, {"1", ""}, {"", ""}, {"2", ""}}},
+        // A byte-order mark says how the text is encoded; it is no data.
+        {"UTF-8 mark",
+         "\xEF\xBB\xBF"
+         "5 7",
+         {kHeader2, {"5", "7"}}},
+        {"only a mark", "\xEF\xBB\xBF", {kHeader2}},
+        {"UTF-16 little-endian",
+         std::string("\xFF\xFE"
+                     "5\0 \0"
+                     "7\0\r\0\n\0"
+                     "\xB5\0m\0",
+                     16),
+         {kHeader2, {"5", "7"}, {"\xC2\xB5m", ""}}},
+        {"UTF-16 big-endian, a pair and a cut",
+         std::string("\xFE\xFF\0"
+                     "1\xD8\x3D\xDE\x00\0 \0"
+                     "2\0",
+                     13),
+         {kHeader2, {"1\xF0\x9F\x98\x80", "2\xEF\xBF\xBD"}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(load(c.bytes), c.expected) << c.name;

@@ -115,6 +115,9 @@ TEST_F(ResultsWindowTest, RunsTheAnalysisSwitchesViewsAndRestartsFromEither) {
                          text(*window, "Text3"),        text(*window, "BinNumberLbl"),
                          text(*window, "MinPeriodLbl"), text(*window, "MaxPeriodLbl")};
     EXPECT_EQ(shown, (Lines{"3", "0", "3", "2", "0", "3"}));
+    const auto* length = control<QLineEdit>(*window, "Text1");  // its beginning shows
+    EXPECT_EQ(length->cursorPosition(), 0);
+    EXPECT_EQ(length->toolTip(), "3");
     EXPECT_EQ(shownGrid(*window), kExampleResults);
     EXPECT_EQ(window->windowTitle(), "Tesselin Analysis");
 

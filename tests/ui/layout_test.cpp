@@ -65,5 +65,37 @@ TEST_F(WindowLayoutTest, TheRealWindowsFollowTheirSize) {
               QPoint(twipsToPixels(panel.ExitCmd.left), twipsToPixels(panel.ExitCmd.top)));
 }
 
+// A main window whose window manager reports a title bar after the window is
+// shown, as real ones do.
+class FramedMain : public frmMain {
+public:
+    using frmMain::frmMain;
+    int titleBar = 0;  // pixels
+
+protected:
+    QSize outerSize() const override { return frmMain::outerSize() + QSize(0, titleBar); }
+};
+
+TEST_F(WindowLayoutTest, TheMainWindowLaysOutAgainWhenItsFrameIsReported) {
+    FramedMain framed(globals, dialogs);
+    framed.show();
+    const auto chartBottom = [&] {
+        return control<QWidget>(framed, "MSChart1")->geometry().bottom();
+    };
+    const auto gridTop = [&] {
+        return control<QTableView>(framed, "MSFlexGrid1")->geometry().top();
+    };
+    const int before = chartBottom();
+    QMoveEvent unchanged(framed.pos(), framed.pos());
+    QCoreApplication::sendEvent(&framed, &unchanged);
+    EXPECT_EQ(chartBottom(), before);  // no frame reported: nothing moves
+    EXPECT_GE(before, gridTop());      // and the chart reaches into the grid
+
+    framed.titleBar = 30;
+    QMoveEvent intoFrame(framed.pos() + QPoint(0, 30), framed.pos());
+    QCoreApplication::sendEvent(&framed, &intoFrame);
+    EXPECT_LT(chartBottom(), gridTop());
+}
+
 }  // namespace
 }  // namespace tesselin
