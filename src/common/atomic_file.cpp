@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <string>
 
 #include "common/Failure.h"
@@ -48,18 +49,40 @@ private:
     bool m_kept = false;
 };
 
+// The path a chain of symbolic links ends at, whether or not a file is there
+// yet, so that the file a link names gets the new content and the link stays
+// a link (a dangling link gets its file).
+std::filesystem::path followLinks(const std::filesystem::path& requested) {
+    constexpr int kMostLinks = 40;  // as the kernel allows
+    std::filesystem::path path = requested;
+    std::error_code ec;
+    for (int links = 0; std::filesystem::is_symlink(path, ec); ++links) {
+        if (links == kMostLinks) {
+            throwWriteFailure(requested, ELOOP);
+        }
+        const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            throwWriteFailure(requested, ec.value());
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// A hidden name beside the target for the new content, no longer than the
+// longest name a folder takes, so that a target of any allowed length saves.
+std::string temporaryName(const std::string& target) {
+    constexpr std::size_t kLongestName = NAME_MAX;
+    constexpr std::string_view kSuffix = ".XXXXXX";
+    const std::size_t room = kLongestName - 1 - kSuffix.size();
+    return "." + target.substr(0, room) + std::string(kSuffix);
+}
+
 }  // namespace
 
 void writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
     std::error_code ec;
-    // A link is followed, so that the file it names gets the new content and
-    // the link stays a link.
-    std::filesystem::path path = requested;
-    if (std::filesystem::is_symlink(requested, ec)) {
-        if (auto resolved = std::filesystem::canonical(requested, ec); !ec) {
-            path = std::move(resolved);
-        }
-    }
+    const std::filesystem::path path = followLinks(requested);
     const auto type = std::filesystem::status(path, ec).type();
     if (type == std::filesystem::file_type::directory) {
         throwWriteFailure(requested, EISDIR);
@@ -69,11 +92,17 @@ void writeFileAtomically(const std::filesystem::path& requested, std::string_vie
         // Never replace a device, a pipe or a socket by a plain file.
         throw Failure::notARegularFile(requested);
     }
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing && (existing.st_mode & 0222) == 0) {
+        // Write-protected, as rm and editors respect it, also for root.
+        throw Failure(
+            FailureNumber::PathFileAccessError,
+            "Path/File access error: " + requested.string() + " is read-only; it was not replaced");
+    }
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string pattern(1, '.');  // hidden, beside the target
-    pattern.append(path.filename().string()).append(".XXXXXX");
-    TemporaryFile temporary((folder / pattern).string());
+    TemporaryFile temporary((folder / temporaryName(path.filename().string())).string());
     if (temporary.fd() < 0) {
         throwWriteFailure(path, errno);
     }
@@ -90,9 +119,8 @@ void writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     }
     // An overwritten file keeps its permissions; a new one gets those of a
     // file made the ordinary way (mkstemp makes it private).
-    struct stat existing {};
     mode_t mode = 0;
-    if (::stat(path.c_str(), &existing) == 0) {
+    if (replacing) {
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);  // reading the mask means setting it

@@ -126,20 +126,25 @@ QByteArray ScatterChart::picture(const QString& format) {
 
 void ScatterChart::saveImageAs() {
     runUnderFailureHandler(m_dialogs, [this] {
-        const std::optional<FileChoice> choice = m_dialogs.saveFile(
-            {.filter = std::string(kImageFilter), .filterIndex = 1, .fileName = {}});
-        if (!choice) {
+        // A name without an extension gets the chosen type's, before the
+        // question whether to replace a file of that name.
+        const auto path = askSavePath(
+            m_dialogs, {.filter = std::string(kImageFilter), .filterIndex = 1, .fileName = {}},
+            [](const FileChoice& choice) {
+                std::filesystem::path named = choice.path;
+                if (!named.has_extension()) {
+                    named += choice.filterIndex == 2 ? ".pdf" : ".png";
+                }
+                return named;
+            });
+        if (!path) {
             return;
         }
-        std::filesystem::path path = choice->path;
-        if (!path.has_extension()) {
-            path += choice->filterIndex == 2 ? ".pdf" : ".png";
-        }
-        const bool pdf = QString::fromStdString(path.extension().string())
+        const bool pdf = QString::fromStdString(path->extension().string())
                              .compare(QLatin1String(".pdf"), Qt::CaseInsensitive) == 0;
         const QByteArray bytes = picture(pdf ? QStringLiteral("pdf") : QStringLiteral("png"));
         writeFileAtomically(
-            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            *path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     });
 }
 

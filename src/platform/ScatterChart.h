@@ -32,13 +32,16 @@ public:
     // The PNG or PDF picture of the chart.
     QByteArray picture(const QString& format);
 
+    // The context menu's Save Image As: asks for a name (adding .png or .pdf
+    // when it has no extension) and whether to replace a file of that name.
+    void saveImageAs();
+
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void saveImageAs();
     void copyImage();
 
     Dialogs& m_dialogs;

@@ -36,8 +36,6 @@ namespace tesselin {
 namespace {
 
 constexpr std::string_view kSaveFilter = "Text (*.txt)|*.txt";
-constexpr std::string_view kOverwriteText = "File already exists.  Overwrite existing file?";
-constexpr std::string_view kOverwriteTitle = "File exists";
 
 }  // namespace
 
@@ -310,32 +308,12 @@ void frmResults::mnuSave_Click() {
             throw Failure(FailureNumber::SubscriptOutOfRange,
                           "There are no results to save: no analysis has been completed yet.");
         }
-        std::filesystem::path path;
-        for (;;) {
-            const std::optional<FileChoice> choice = m_dialogs.saveFile(
-                {.filter = std::string(kSaveFilter), .filterIndex = 1, .fileName = {}});
-            if (!choice) {
-                return;
-            }
-            path = choice->path;
-            std::error_code ec;
-            if (!std::filesystem::exists(path, ec) || std::filesystem::is_directory(path, ec)) {
-                break;
-            }
-            const MessageAnswer answer =
-                m_dialogs.messageBox({.text = std::string(kOverwriteText),
-                                      .title = std::string(kOverwriteTitle),
-                                      .icon = MessageIcon::None,
-                                      .buttons = MessageButtons::YesNoCancel,
-                                      .defaultButton = 1});
-            if (answer == MessageAnswer::Yes) {
-                break;
-            }
-            if (answer == MessageAnswer::Cancel) {
-                return;
-            }
+        // The name is used as typed: no extension is added.
+        if (const auto path = askSavePath(
+                m_dialogs,
+                {.filter = std::string(kSaveFilter), .filterIndex = 1, .fileName = {}})) {
+            writeFileAtomically(*path, resultsFileText(*m_globals.resultsTable));
         }
-        writeFileAtomically(path, resultsFileText(*m_globals.resultsTable));
     });
 }
 

@@ -24,4 +24,32 @@ void showExclamation(Dialogs& dialogs, std::string_view text, std::string_view t
                         .buttons = MessageButtons::Ok});
 }
 
+std::optional<std::filesystem::path> askSavePath(
+    Dialogs& dialogs, const FileRequest& request,
+    const std::function<std::filesystem::path(const FileChoice&)>& complete) {
+    for (;;) {
+        const std::optional<FileChoice> choice = dialogs.saveFile(request);
+        if (!choice) {
+            return std::nullopt;
+        }
+        std::filesystem::path path = complete(*choice);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec) || std::filesystem::is_directory(path, ec)) {
+            return path;  // nothing to replace (a folder is refused when writing)
+        }
+        const MessageAnswer answer =
+            dialogs.messageBox({.text = "File already exists.  Overwrite existing file?",
+                                .title = "File exists",
+                                .icon = MessageIcon::None,
+                                .buttons = MessageButtons::YesNoCancel,
+                                .defaultButton = 1});
+        if (answer == MessageAnswer::Yes) {
+            return path;
+        }
+        if (answer == MessageAnswer::Cancel) {
+            return std::nullopt;
+        }
+    }
+}
+
 }  // namespace tesselin

@@ -33,7 +33,11 @@ TEST(WriteFileAtomically, ReplacesAFileWholeAndLeavesNothingElse) {
     EXPECT_EQ(read(file), "new\r\n");
     writeFileAtomically(dir.path() / "fresh", "x");  // no extension is added
     EXPECT_EQ(read(dir.path() / "fresh"), "x");
-    EXPECT_EQ(entries(dir.path()), 2u);
+    const auto longest = dir.path() / std::string(255, 'n');  // the longest name allowed
+    writeFileAtomically(longest, "x");
+    writeFileAtomically(longest, "y");
+    EXPECT_EQ(read(longest), "y");
+    EXPECT_EQ(entries(dir.path()), 3u);
 }
 
 TEST(WriteFileAtomically, FailsWithoutTouchingTheOldFile) {
@@ -52,6 +56,18 @@ TEST(WriteFileAtomically, FailsWithoutTouchingTheOldFile) {
     EXPECT_FAILURE(writeFileAtomically(fifo, "x"), FailureNumber::PathFileAccessError,
                    "is not a regular file");
     EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+    // A write-protected file stays, even for root.
+    std::filesystem::permissions(old, std::filesystem::perms::owner_read |
+                                          std::filesystem::perms::group_read |
+                                          std::filesystem::perms::others_read);
+    EXPECT_FAILURE(writeFileAtomically(old, "new"), FailureNumber::PathFileAccessError,
+                   old.string() + " is read-only");
+    std::filesystem::permissions(old, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    const auto loop = dir.path() / "loop";
+    std::filesystem::create_symlink(loop, loop);
+    EXPECT_FAILURE(writeFileAtomically(loop, "x"), FailureNumber::PathFileAccessError,
+                   "Too many levels of symbolic links");
 
     // A file size limit makes write() fail half-way, as a full disk does.
     rlimit previous{};
@@ -66,7 +82,7 @@ TEST(WriteFileAtomically, FailsWithoutTouchingTheOldFile) {
     std::signal(SIGXFSZ, handler);
 
     EXPECT_EQ(read(old), "keep me");
-    EXPECT_EQ(entries(dir.path()), 3u);  // no temporary file left behind
+    EXPECT_EQ(entries(dir.path()), 4u);  // no temporary file left behind
     EXPECT_EQ(entries(folder), 0u);
 }
 
@@ -80,6 +96,14 @@ TEST(WriteFileAtomically, ReplacesAFileOthersHoldOpenAndFollowsLinks) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(read(target), "new");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "old");
+
+    // A link whose file does not exist yet gets its file, and stays a link.
+    std::filesystem::create_directory(dir.path() / "sub");
+    const auto dangling = dir.path() / "sub" / "dangling.txt";
+    std::filesystem::create_symlink("../later.txt", dangling);
+    writeFileAtomically(dangling, "made");
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(read(dir.path() / "later.txt"), "made");
 }
 
 TEST(WriteFileAtomically, ReportsAFolderWithoutWritePermission) {

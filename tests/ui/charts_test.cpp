@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "platform/ScatterChart.h"
 #include "support/WindowTest.h"
 
@@ -83,15 +86,32 @@ TEST_F(ChartsTest, TheResultsChartShowsAverageAgainstMidpoint) {
     EXPECT_EQ(globals.ResultsChartTable, (ChartPointTable{{"0.75", "2"}, {"2.25", "2"}}));
 }
 
-TEST(ScatterChart, SavesItsPictureAsPngOrPdf) {
+TEST(ScatterChart, SavesItsPictureAndAsksBeforeReplacingAFile) {
     testing::ScriptedDialogs dialogs;
     const testing::TempDir dir;
     ScatterChart chart(dialogs);
     chart.resize(300, 200);
     const std::vector<DataPoint> points = {{1, 2}, {3, 4}};
     chart.setPoints(points);
-    EXPECT_TRUE(chart.picture("png").startsWith("\x89PNG"));
-    EXPECT_TRUE(chart.picture("pdf").startsWith("%PDF"));
+    const auto read = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    const auto data = dir.write("data.txt", "keep me");
+    dialogs.chooseFile(data.string(), 1);
+    dialogs.answerMessage(MessageAnswer::No);
+    dialogs.chooseFile((dir.path() / "picture").string(), 1);  // PNG
+    chart.saveImageAs();
+    dialogs.chooseFile((dir.path() / "picture").string(), 2);  // PDF
+    chart.saveImageAs();
+    EXPECT_EQ(dialogs.transcript(),
+              (std::vector<std::string>{
+                  "save", "[File exists] File already exists.  Overwrite existing file?", "save",
+                  "save"}));
+    EXPECT_EQ(read(data), "keep me");
+    EXPECT_EQ(read(dir.path() / "picture.png").substr(0, 4), "\x89PNG");
+    EXPECT_EQ(read(dir.path() / "picture.pdf").substr(0, 4), "%PDF");
 }
 
 }  // namespace
