@@ -114,6 +114,15 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.hasFormat && options.format != "text" && options.format != "xls") {
         return usageError("--format is text or xls");
     }
+    // Unlike the window's input boxes, an option takes no "2x" for 2.
+    for (const auto& [name, value] : valued) {
+        const std::string_view option = name;
+        if ((option == "--bins" || option == "--min" || option == "--max") && app.count(name) > 0 &&
+            !strictNumber(*value)) {
+            std::cerr << "tesselin-cli: " << name << ": '" << *value << "' is not a number\n";
+            return kBadArguments;
+        }
+    }
     return std::nullopt;
 }
 
@@ -201,6 +210,10 @@ int run(const Options& options) {
     if (!columns) {
         std::cerr << "tesselin-cli: " << kInvalidColumnsText << " (the data set has columns 0 to "
                   << grid.Cols() - 1 << ")\n";
+        return kBadArguments;
+    }
+    if (columns->x == columns->y) {
+        std::cerr << "tesselin-cli: --x and --y name the same column, " << columns->x << '\n';
         return kBadArguments;
     }
     CommandLineRun frontEnd(options);

@@ -227,7 +227,7 @@ double roundHalfEven(double value, int decimalPlaces) {
     return rounded == 0.0 ? 0.0 : rounded;
 }
 
-std::optional<double> strictWholeNumber(std::string_view text) {
+std::optional<double> strictNumber(std::string_view text) {
     const auto notBlank = [](char c) { return c != ' ' && c != '\t'; };
     const auto first = std::find_if(text.begin(), text.end(), notBlank);
     const auto last = std::find_if(text.rbegin(), text.rend(), notBlank).base();
@@ -239,7 +239,15 @@ std::optional<double> strictWholeNumber(std::string_view text) {
     if (scanned.length == 0 || scanned.length != trimmed.size()) {
         return std::nullopt;
     }
-    const double whole = std::nearbyint(scanned.value);  // ties to even
+    return scanned.value;
+}
+
+std::optional<double> strictWholeNumber(std::string_view text) {
+    const auto value = strictNumber(text);
+    if (!value) {
+        return std::nullopt;
+    }
+    const double whole = std::nearbyint(*value);  // ties to even
     return whole == 0.0 ? 0.0 : whole;
 }
 

@@ -35,8 +35,11 @@ std::string numberText(double value, int digits);
 double roundHalfEven(double value, int decimalPlaces);
 
 // A text that reads wholly as a number (the grammar above, optionally
-// surrounded by spaces and tabs, nothing else), rounded to a whole number with
-// ties to even. Anything else, the empty text included, gives no value.
+// surrounded by spaces and tabs, nothing else). Anything else, the empty text
+// included, gives no value.
+std::optional<double> strictNumber(std::string_view text);
+
+// The same, rounded to a whole number with ties to even.
 std::optional<double> strictWholeNumber(std::string_view text);
 
 }  // namespace tesselin

@@ -58,7 +58,8 @@ TEST(TesselinCli, WritesTheResultsFileOfTheReferenceComputation) {
 
     const auto out = dir.path() / "out.txt";
     run = runCli(
-        file.string() + " --x 0 --y 1 --bins 7 --min 1.5 --max 20 --output " + out.string(), dir);
+        file.string() + " --x 0 --y 1 --bins ' 7 ' --min 1.5 --max 2E1 --output " + out.string(),
+        dir);
     EXPECT_EQ(run.status, 0) << run.err;
     std::ifstream in(out, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected(7, 1.5, 20));
@@ -80,6 +81,11 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {data + " --x 0 --y abc", 2, "Please enter valid column numbers"},
         {data + " --x 0", 2, "both --x and --y"},
         {data + " --x 0 --y 1 --bins", 2, "--bins needs a value"},
+        {data + " --x 0 --y 1 --max abc", 2, "--max: 'abc' is not a number"},
+        {data + " --x 0 --y 1 --bins 2x", 2, "--bins: '2x' is not a number"},
+        {data + " --x 0 --y 1 --min ''", 2, "--min: '' is not a number"},
+        {data + " --x 0 --y 0.0", 2, "--x and --y name the same column, 0"},
+        {data + " --x 1 --y 01", 2, "--x and --y name the same column, 1"},
         {data + " --x 0 --y 1 --bogus", 2, "unknown option"},
         {data + " --x 0 --y 1 --format xls", 4, "Error 3274"},
         {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
