@@ -161,13 +161,25 @@ TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
     EXPECT_FAILURE((void)readWorkbookIsolated(dir.write("text.xls", "1 2\r\n")),
                    FailureNumber::ExternalTableFormat, "is not an Excel 97-2003");
 
-    // A helper that dies the way a library fault kills it.
-    const auto crashing = dir.write("crashing-helper", "#!/bin/sh\nkill -SEGV $$\n");
-    std::filesystem::permissions(crashing, std::filesystem::perms::owner_all);
-    setWorkbookHelper(crashing);
-    EXPECT_FAILURE((void)readWorkbookIsolated(kData / "basic.xls"),
-                   FailureNumber::ExternalTableFormat,
-                   "damaged or incomplete (reading it failed with signal SEGV)");
+    // Helpers that die the way a library fault kills them, that the system
+    // ends for lack of memory, or that never answer.
+    const struct {
+        const char* script;
+        std::int32_t number;
+        const char* says;
+    } helpers[] = {
+        {"kill -SEGV $$", FailureNumber::ExternalTableFormat,
+         "damaged or incomplete (reading it failed with signal SEGV)"},
+        {"kill -KILL $$", FailureNumber::OutOfMemory, "for lack of memory"},
+        {"exec sleep 30", FailureNumber::ExternalTableFormat, "gave no answer within 1 s"},
+    };
+    for (const auto& h : helpers) {
+        const auto program = dir.write("helper", std::string("#!/bin/sh\n") + h.script + "\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        setWorkbookHelper(program, std::chrono::milliseconds(300));
+        EXPECT_FAILURE((void)readWorkbookIsolated(kData / "basic.xls"), h.number, h.says)
+            << h.script;
+    }
     setWorkbookHelper(TESSELIN_CLI);
 }
 
