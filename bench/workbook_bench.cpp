@@ -19,8 +19,7 @@ void BM_OpenWorkbookIntoGrid(benchmark::State& state) {
         file, {.biff8 = true, .sheets = {tesselin::testing::numericSheet(32767)}});
     for (auto _ : state) {
         tesselin::DataGrid grid;
-        const tesselin::DataGrid table = tesselin::readWorkbook(file);
-        tesselin::FillGridFromTable(grid, table);
+        tesselin::FillGridFromTable(grid, tesselin::readWorkbook(file));
         try {
             tesselin::RemoveBlankRows(grid);
         } catch (const tesselin::Failure&) {
@@ -31,7 +30,8 @@ void BM_OpenWorkbookIntoGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenWorkbookIntoGrid)->Unit(benchmark::kMillisecond);
 
-// The same through the helper process, as File > Open reads workbooks.
+// The same through the sandboxed helper process, as File > Open reads
+// workbooks.
 void BM_OpenWorkbookThroughHelper(benchmark::State& state) {
     const tesselin::testing::TempDir dir;
     const auto file = dir.path() / "largest.xls";

@@ -1,22 +1,28 @@
-// The workbook import's own code on any bytes: the reader of the sheet's
-// records and the parser of the helper process's answer. (FreeXL itself runs
-// only in the helper process.) Failures are fine; crashes are not.
+// The workbook reader's own code on any bytes, taken as a workbook stream,
+// and the parser of the helper's answer. Failures are fine; crashes, reads
+// out of bounds and runaway allocations are not.
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/biff_records.h"
 #include "import/helper_protocol.h"
+#include "import/xls_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    (void)tesselin::xls::isPasswordProtected(bytes);
-    (void)tesselin::xls::readFirstSheetValues(bytes, {tesselin::xls::cellKey(0, 0)});
+    std::size_t cells = 0;
     try {
-        (void)tesselin::tableFromHelperAnswer(
-            std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.xls");
+        (void)tesselin::xls::readFirstWorksheet(
+            bytes, "fuzz.xls", 65536,
+            [&cells](std::uint32_t, std::uint32_t, std::string_view) { ++cells; });
+    } catch (const tesselin::Failure&) {
+    }
+    try {
+        tesselin::AnswerReader answer("fuzz.xls", 1000, std::size_t{1} << 20);
+        answer.feed(std::string_view(reinterpret_cast<const char*>(data), size));
+        (void)answer.finish();
     } catch (const tesselin::Failure&) {
     }
     return 0;

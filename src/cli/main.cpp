@@ -235,8 +235,9 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     // The program's workbook reader: see readWorkbookIsolated.
-    if (argc == 3 && std::string_view(argv[1]) == "--read-workbook") {
-        return writeWorkbookForParent(argv[2]);
+    if (argc == 5 && std::string_view(argv[1]) == "--read-workbook") {
+        return writeWorkbookForParent(argv[2], static_cast<std::uint32_t>(std::stoul(argv[3])),
+                                      static_cast<std::size_t>(std::stoull(argv[4])));
     }
     Options options;
     if (const auto done = parse(argc, argv, options)) {

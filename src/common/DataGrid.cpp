@@ -168,6 +168,13 @@ void DataGrid::RemoveItem(int row) {
     m_rows.erase(m_rows.begin() + row);
 }
 
+void DataGrid::insertRow(int row) {
+    if (row != Rows()) {
+        checkRow(row);
+    }
+    m_rows.insert(m_rows.begin() + row, Row{});
+}
+
 void DataGrid::removeMarkedRows(const std::vector<bool>& marked) {
     std::size_t kept = 0;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
@@ -181,6 +188,12 @@ void DataGrid::removeMarkedRows(const std::vector<bool>& marked) {
         ++kept;
     }
     m_rows.resize(kept);
+}
+
+int DataGrid::storedCells(int row) const {
+    checkRow(row);
+    const std::size_t stored = m_rows[static_cast<std::size_t>(row)].ends.size();
+    return static_cast<int>(std::min(stored, static_cast<std::size_t>(m_cols)));
 }
 
 bool DataGrid::isBlankRow(int row) const {

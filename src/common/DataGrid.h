@@ -49,9 +49,17 @@ public:
     // Deletes one row; the rows below move up.
     void RemoveItem(int row);
 
+    // Inserts an empty row before row `row` (or at the end, for Rows()); the
+    // rows from there on move down.
+    void insertRow(int row);
+
     // Deletes every row whose flag is set (flags has one entry per row) in one
     // pass; the remaining rows close up and keep their order.
     void removeMarkedRows(const std::vector<bool>& marked);
+
+    // How many cells of the row, from column 0, are stored: those after them
+    // are empty.
+    int storedCells(int row) const;
 
     // True when every cell of the row, in columns 0 to Cols() - 1, is blank.
     bool isBlankRow(int row) const;

@@ -10,11 +10,9 @@ namespace tesselin {
 
 void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind) {
     switch (kind) {
-        case DataKind::Workbook: {
-            const DataGrid WorkbookData = readWorkbookIsolated(path);
-            FillGridFromTable(grid, WorkbookData);
+        case DataKind::Workbook:
+            FillGridFromTable(grid, readWorkbookIsolated(path, kMaxCounter, grid.memoryBudget()));
             break;
-        }
         case DataKind::Text:
             LoadTextFile(grid, path);
             break;

@@ -1,15 +1,18 @@
 #include "import/helper_protocol.h"
 
-#include <cstdint>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
 
 #include "common/ByteReader.h"
-#include "common/DataGrid.h"
 #include "common/Failure.h"
 
 namespace tesselin {
 namespace {
 
 constexpr std::string_view kMagic = "TSLW";
+constexpr std::size_t kFlushAt = 1 << 16;
 
 void putU32(std::string& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -22,66 +25,151 @@ void putText(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-std::string_view text(ByteReader& reader) {
-    return reader.text(reader.u32());
-}
-
 }  // namespace
 
-std::string tableAnswer(const DataGrid& table) {
-    std::string out(kMagic);
-    out.push_back('O');
-    putU32(out, static_cast<std::uint32_t>(table.Rows()));
-    putU32(out, static_cast<std::uint32_t>(table.Cols()));
-    for (int r = 0; r < table.Rows(); ++r) {
-        for (int c = 0; c < table.Cols(); ++c) {
-            putText(out, table.TextMatrix(r, c));
+void AnswerWriter::flush() {
+    std::size_t written = 0;
+    while (m_ok && written < m_buffer.size()) {
+        const ssize_t n = ::write(m_fd, m_buffer.data() + written, m_buffer.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        m_ok = n > 0;
+        written += m_ok ? static_cast<std::size_t>(n) : 0;
+    }
+    m_buffer.clear();
+}
+
+void AnswerWriter::table(DataGrid& table) {
+    m_buffer.append(kMagic);
+    m_buffer.push_back('T');
+    putU32(m_buffer, static_cast<std::uint32_t>(table.Rows()));
+    putU32(m_buffer, static_cast<std::uint32_t>(table.Cols()));
+    for (int r = 0; r < table.Rows() && m_ok; ++r) {
+        const int cells = table.storedCells(r);
+        putU32(m_buffer, static_cast<std::uint32_t>(cells));
+        for (int c = 0; c < cells; ++c) {
+            putText(m_buffer, table.TextMatrix(r, c));
+        }
+        table.setRowCells(r, {});  // sent: its memory goes back
+        if (m_buffer.size() >= kFlushAt) {
+            flush();
         }
     }
-    return out;
+    m_buffer.push_back('E');
+    flush();
 }
 
-std::string failureAnswer(const Failure& failure) {
-    std::string out(kMagic);
-    out.push_back('F');
-    putU32(out, static_cast<std::uint32_t>(failure.number()));
-    putText(out, failure.description());
-    return out;
+void AnswerWriter::failure(const Failure& failure) {
+    m_buffer.append(kMagic);
+    m_buffer.push_back('F');
+    putU32(m_buffer, static_cast<std::uint32_t>(failure.number()));
+    putText(m_buffer, failure.description());
+    flush();
 }
 
-DataGrid tableFromHelperAnswer(std::string_view answer, const std::filesystem::path& path) {
-    const auto unusable = [&] {
-        return Failure::damagedWorkbook(path.string(), "the workbook reader gave no usable answer");
-    };
-    if (!answer.starts_with(kMagic)) {
-        throw unusable();
+AnswerReader::AnswerReader(std::filesystem::path path, std::uint32_t mostRows,
+                           std::size_t memoryBudget)
+    : m_path(std::move(path)), m_mostRows(mostRows) {
+    m_table.setMemoryBudget(memoryBudget);
+    m_table.setRows(0);
+    m_table.setCols(0);
+}
+
+void AnswerReader::unusable() const {
+    throw Failure::damagedWorkbook(m_path.string(), "the workbook reader gave no usable answer");
+}
+
+void AnswerReader::feed(std::string_view bytes) {
+    // No row of a table within the budget is longer than the budget.
+    if (m_pending.size() - m_consumed + bytes.size() > m_table.memoryBudget() + kFlushAt) {
+        unusable();
     }
+    m_pending.append(bytes);
+    std::string_view rest = std::string_view(m_pending).substr(m_consumed);
+    while (m_stage != Stage::Done && parseOne(rest)) {
+    }
+    m_consumed = m_pending.size() - rest.size();
+    if (m_consumed > m_pending.size() / 2) {
+        m_pending.erase(0, m_consumed);
+        m_consumed = 0;
+    }
+    if (m_stage == Stage::Done && !rest.empty()) {
+        unusable();  // bytes after the end
+    }
+}
+
+// Takes one item from the front of `rest`; false when it has not all arrived.
+bool AnswerReader::parseOne(std::string_view& rest) {
+    ByteReader reader(rest);
     try {
-        ByteReader reader(answer.substr(kMagic.size()));
-        if (reader.u8() == 'F') {
-            const auto number = static_cast<std::int32_t>(reader.u32());
-            throw Failure(number, std::string(text(reader)));
-        }
-        const std::uint32_t rows = reader.u32();
-        const std::uint32_t columns = reader.u32();
-        // Every cell takes at least its four length bytes.
-        if (rows > static_cast<std::uint32_t>(kMaxCounter) ||
-            columns > static_cast<std::uint32_t>(kMaxCounter) ||
-            std::uint64_t{rows} * columns * 4 > answer.size()) {
-            throw unusable();
-        }
-        DataGrid table;
-        table.setRows(static_cast<int>(rows));
-        table.setCols(static_cast<int>(columns));
-        for (int r = 0; r < table.Rows(); ++r) {
-            for (int c = 0; c < table.Cols(); ++c) {
-                table.setTextMatrix(r, c, text(reader));
+        switch (m_stage) {
+            case Stage::Magic:
+                if (reader.text(kMagic.size()) != kMagic) {
+                    unusable();
+                }
+                m_stage = Stage::Kind;
+                break;
+            case Stage::Kind: {
+                const char kind = static_cast<char>(reader.u8());
+                if (kind == 'F') {
+                    const auto number = static_cast<std::int32_t>(reader.u32());
+                    const std::uint32_t length = reader.u32();
+                    throw Failure(number, std::string(reader.text(length)));
+                }
+                if (kind != 'T') {
+                    unusable();
+                }
+                m_stage = Stage::Size;
+                break;
             }
+            case Stage::Size: {
+                const std::uint32_t rows = reader.u32();
+                const std::uint32_t columns = reader.u32();
+                if (rows > m_mostRows || columns > static_cast<std::uint32_t>(kMaxCounter)) {
+                    unusable();
+                }
+                m_table.setRows(static_cast<int>(rows));
+                m_table.setCols(static_cast<int>(columns));
+                m_stage = rows == 0 ? Stage::End : Stage::Rows;
+                break;
+            }
+            case Stage::Rows: {
+                const std::uint32_t cells = reader.u32();
+                if (cells > static_cast<std::uint32_t>(m_table.Cols())) {
+                    unusable();
+                }
+                std::vector<std::string_view> texts(cells);
+                for (std::string_view& text : texts) {
+                    text = reader.text(reader.u32());
+                }
+                m_table.setRowCells(m_row, texts);
+                if (++m_row == m_table.Rows()) {
+                    m_stage = Stage::End;
+                }
+                break;
+            }
+            case Stage::End:
+                if (reader.u8() != 'E') {
+                    unusable();
+                }
+                m_stage = Stage::Done;
+                break;
+            case Stage::Done:
+                return false;
         }
-        return table;
     } catch (const ByteReader::Short&) {
-        throw unusable();
+        return false;  // the rest has not arrived yet
     }
+    rest.remove_prefix(reader.offset());
+    return true;
+}
+
+DataGrid AnswerReader::finish() {
+    if (m_stage != Stage::Done) {
+        unusable();
+    }
+    return std::move(m_table);
 }
 
 }  // namespace tesselin

@@ -1,23 +1,64 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "common/DataGrid.h"
+
 namespace tesselin {
 
-class DataGrid;
 class Failure;
 
-// What the workbook helper hands back to the program that started it: "TSLW",
-// then 'O', the number of rows and columns and every cell as its length and
-// bytes; or 'F', a failure's number and description. Numbers are 32-bit,
-// little-endian.
-std::string tableAnswer(const DataGrid& table);
-std::string failureAnswer(const Failure& failure);
+// What the workbook helper hands back to the program that started it, over a
+// pipe: "TSLW", then either 'F', a failure's number and description; or 'T',
+// the number of rows and columns, then each row as its number of cells and
+// each cell as its length and bytes, and 'E' at the end. Numbers are 32-bit,
+// little-endian. Rows go one at a time, so neither side holds the table twice.
 
-// The table in a helper's answer, or the helper's failure; an answer that
-// does not parse is reported as a damaged workbook.
-DataGrid tableFromHelperAnswer(std::string_view answer, const std::filesystem::path& path);
+// Writes an answer to a file descriptor, as it goes.
+class AnswerWriter {
+public:
+    explicit AnswerWriter(int fd) : m_fd(fd) {}
+
+    // Sends the table row by row, emptying each row once it is sent.
+    void table(DataGrid& table);
+    void failure(const Failure& failure);
+    // False once a write has failed (the reader went away).
+    bool ok() const noexcept { return m_ok; }
+
+private:
+    void flush();
+    int m_fd;
+    std::string m_buffer;
+    bool m_ok = true;
+};
+
+// Builds the table from an answer as its bytes arrive. A failure in the
+// answer is thrown as it stands; an answer that does not parse, claims more
+// than was asked, or breaks off, as a damaged workbook.
+class AnswerReader {
+public:
+    AnswerReader(std::filesystem::path path, std::uint32_t mostRows, std::size_t memoryBudget);
+
+    void feed(std::string_view bytes);
+    // The table, once the whole answer has arrived.
+    DataGrid finish();
+
+private:
+    enum class Stage { Magic, Kind, Size, Rows, End, Done };
+    [[noreturn]] void unusable() const;
+    bool parseOne(std::string_view& rest);
+
+    std::filesystem::path m_path;
+    std::uint32_t m_mostRows;
+    std::string m_pending;
+    std::size_t m_consumed = 0;
+    Stage m_stage = Stage::Magic;
+    int m_row = 0;
+    DataGrid m_table;
+};
 
 }  // namespace tesselin

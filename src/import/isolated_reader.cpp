@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,11 +16,11 @@
 #include <limits>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "import/helper_protocol.h"
-#include "import/workbook_import.h"
 
 extern char** environ;
 
@@ -48,10 +49,10 @@ std::chrono::milliseconds timeLimit(const std::filesystem::path& path) {
     return helper().baseLimit + std::chrono::seconds(megabytes);
 }
 
-// Reads the helper's answer until it closes its end, or until the deadline.
-// False when the deadline passed first.
-bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline, std::string& answer) {
-    char buffer[1 << 16];
+// Feeds the helper's answer to the reader until the helper closes its end,
+// or until the deadline. False when the deadline passed first.
+bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline, AnswerReader& answer) {
+    std::vector<char> buffer(1 << 16);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -68,29 +69,65 @@ bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline, std::str
         if (polled <= 0) {
             return polled < 0;  // a failing poll ends like a closed pipe
         }
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
             return true;
         }
-        answer.append(buffer, static_cast<std::size_t>(n));
+        answer.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     }
 }
 
+// Ends the helper when the reading stops early, whatever stops it.
+class Child {
+public:
+    explicit Child(pid_t pid) : m_pid(pid) {}
+    ~Child() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            int status = 0;
+            while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    pid_t pid() const { return m_pid; }
+    void reaped() { m_pid = 0; }
+
+private:
+    pid_t m_pid;
+};
+
 // Waits for the child to end, until the deadline; false when it has not.
 bool waitUntil(pid_t child, std::chrono::steady_clock::time_point deadline, int& status) {
+    // A process descriptor becomes readable when the process ends.
+    const int process = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    bool reaped = false;
     for (;;) {
         const pid_t ended = waitpid(child, &status, WNOHANG);
         if (ended == child || (ended < 0 && errno != EINTR)) {
-            return true;
+            reaped = true;
+            break;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (process >= 0) {
+            pollfd ready{process, POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 1000)));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
+    if (process >= 0) {
+        ::close(process);
+    }
+    return reaped;
 }
 
 }  // namespace
@@ -99,66 +136,74 @@ void setWorkbookHelper(std::filesystem::path program, std::chrono::milliseconds 
     helper() = {std::move(program), baseLimit};
 }
 
-DataGrid readWorkbookIsolated(const std::filesystem::path& path) {
+DataGrid readWorkbookIsolated(const std::filesystem::path& path, std::uint32_t mostRows,
+                              std::size_t memoryBudget) {
     const std::filesystem::path program = helper().program;
-    std::error_code ec;
-    if (program.empty() || !std::filesystem::exists(program, ec)) {
-        return readWorkbook(path);
-    }
-
+    const std::string programName = program.string();
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return readWorkbook(path);
+        throw Failure::fromErrno(errno, program, FileAction::Read);
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::string programName = program.string();
     const std::string pathName = path.string();
+    const std::string rows = std::to_string(mostRows);
+    const std::string bytes = std::to_string(memoryBudget);
     char* argv[] = {const_cast<char*>(programName.c_str()), const_cast<char*>("--read-workbook"),
-                    const_cast<char*>(pathName.c_str()), nullptr};
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, programName.c_str(), &actions, nullptr, argv, environ);
+                    const_cast<char*>(pathName.c_str()),    const_cast<char*>(rows.c_str()),
+                    const_cast<char*>(bytes.c_str()),       nullptr};
+    pid_t pid = 0;
+    const int spawned =
+        program.empty() ? ENOENT
+                        : posix_spawn(&pid, programName.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     if (spawned != 0) {
         ::close(pipeFds[0]);
-        return readWorkbook(path);
+        throw Failure(
+            spawned == ENOENT ? FailureNumber::FileNotFound : FailureNumber::PathFileAccessError,
+            "The workbook reader " + programName + " could not be started (" +
+                std::strerror(spawned) + "), so " + pathName +
+                " was not read. Install tesselin-cli beside tesselin.");
     }
+    Child child(pid);
 
     const std::chrono::milliseconds limit = timeLimit(path);
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    std::string answer;
+    AnswerReader answer(path, mostRows, memoryBudget);
     int status = 0;
-    const bool finished =
-        readAnswer(pipeFds[0], deadline, answer) && waitUntil(child, deadline, status);
+    bool finished = false;
+    try {
+        finished = readAnswer(pipeFds[0], deadline, answer) && waitUntil(pid, deadline, status);
+    } catch (...) {
+        ::close(pipeFds[0]);
+        throw;  // the child is ended on the way out
+    }
     ::close(pipeFds[0]);
     if (!finished) {
-        ::kill(child, SIGKILL);
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
         throw Failure::damagedWorkbook(
-            path.string(),
-            "the workbook reader gave no answer within " +
-                std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) + " s");
+            pathName, "the workbook reader gave no answer within " +
+                          std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) +
+                          " s");
     }
+    child.reaped();
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
         // Nothing here ended it: the system did, for lack of memory.
-        throw Failure::outOfMemory("Out of memory: the system ended the reading of " +
-                                   path.string() + " for lack of memory.");
+        throw Failure::outOfMemory("Out of memory: the system ended the reading of " + pathName +
+                                   " for lack of memory.");
     }
     if (WIFSIGNALED(status)) {
-        throw Failure::damagedWorkbook(
-            path.string(),
-            std::string("reading it failed with signal ") + sigabbrev_np(WTERMSIG(status)));
+        throw Failure::damagedWorkbook(pathName, std::string("reading it failed with signal ") +
+                                                     sigabbrev_np(WTERMSIG(status)));
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw Failure::damagedWorkbook(
-            path.string(), "the workbook reader stopped with status " +
-                               std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+            pathName, "the workbook reader stopped with status " +
+                          std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
     }
-    return tableFromHelperAnswer(answer, path);
+    return answer.finish();
 }
 
 }  // namespace tesselin

@@ -1,20 +1,28 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+
+#include "common/DataGrid.h"
 
 namespace tesselin {
 
-class DataGrid;
-
-// Reads a workbook in a helper process ("tesselin-cli --read-workbook FILE"),
-// so that a damaged file that makes the reading library fail badly cannot
-// take the program down with it: a helper that crashes, or that has not
-// answered within its time limit (10 s and 1 s per MB of file), is reported
-// as a workbook that cannot be read; one that the system ends for lack of
-// memory as Out of memory. Failures of the helper's import come back
-// unchanged. Without a helper program the workbook is read in this process.
-DataGrid readWorkbookIsolated(const std::filesystem::path& path);
+// Reads the first worksheet of a workbook in the helper process
+// ("tesselin-cli --read-workbook"), which gives up every right but reading
+// that file before it reads a byte of it; this process never reads workbook
+// bytes itself. The table arrives row by row into the table returned, which
+// is the only copy this process holds.
+//
+// A helper that crashes or breaks its sandbox, or that has not answered
+// within its time limit (10 s and 1 s per MB of file), is reported as a
+// workbook that cannot be read; one that the system ends for lack of memory
+// as Out of memory; a helper that cannot be started by name. Failures of the
+// helper's reading come back unchanged.
+DataGrid readWorkbookIsolated(const std::filesystem::path& path,
+                              std::uint32_t mostRows = kMaxCounter,
+                              std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
 
 // Where the helper program is (by default tesselin-cli beside this program),
 // and the time limit before the allowance per megabyte.

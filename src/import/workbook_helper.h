@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 namespace tesselin {
 
-// The workbook helper's side ("tesselin-cli --read-workbook FILE"): reads the
-// workbook and writes the table, or the failure, to standard output as the
-// program that started it expects. Returns the exit status.
-int writeWorkbookForParent(const std::filesystem::path& path);
+// The workbook helper's side ("tesselin-cli --read-workbook FILE ROWS BYTES"):
+// opens the file, gives up every right but reading it and writing its answer
+// (enterSandbox), reads the first worksheet of at most `mostRows` rows and
+// `memoryBudget` bytes of cells, and writes the table, or the failure, to
+// standard output. Returns the exit status.
+int writeWorkbookForParent(const std::filesystem::path& path, std::uint32_t mostRows,
+                           std::size_t memoryBudget);
 
 }  // namespace tesselin

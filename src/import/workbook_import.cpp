@@ -1,94 +1,62 @@
 #include "import/workbook_import.h"
 
 #include <string>
-#include <unordered_set>
 
-#include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "common/numbers.h"
-#include "import/biff_records.h"
-#include "import/xls_workbook.h"
+#include "import/compound_file.h"
+#include "import/xls_reader.h"
 
 namespace tesselin {
-namespace {
 
-// Days between the 1904 and the 1900 date systems' day zero.
-constexpr double k1904Offset = 1462.0;
-
-void checkCounter(std::uint32_t count, const char* what, const std::string& name) {
-    if (count > static_cast<std::uint32_t>(kMaxCounter)) {
-        throw Failure::overflow("Overflow: the first worksheet of " + name + " has " +
-                                std::to_string(count) + " " + what + "; at most " +
-                                std::to_string(kMaxCounter) + " can be read.");
-    }
-}
-
-}  // namespace
-
-DataGrid readWorkbook(const std::filesystem::path& path) {
-    xls::Workbook book(path);
-    const std::vector<std::uint8_t> stream = xls::readWorkbookStream(path);
-    if (xls::isPasswordProtected(stream)) {
-        throw Failure::passwordProtected(path.string());
-    }
-    book.selectFirstSheet();
-    const std::uint32_t rows = book.rows();
-    const std::uint32_t columns = book.columns();
-    checkCounter(rows, "rows", path.string());
-    checkCounter(columns, "columns", path.string());
-
-    // FreeXL gives formula cells as empty and dates only as rounded texts;
-    // the sheet's own records hold their stored values.
-    std::unordered_set<std::uint64_t> dateCells;
-    for (std::uint32_t r = 0; r < rows; ++r) {
-        for (std::uint32_t c = 0; c < columns; ++c) {
-            if (book.cell(r, c).kind == xls::CellKind::Date) {
-                dateCells.insert(xls::cellKey(r, c));
-            }
-        }
-    }
-    const xls::SheetValues stored = xls::readFirstSheetValues(stream, dateCells);
-
+DataGrid readWorkbook(xls::WorkbookFile& file, std::uint32_t mostRows, std::size_t memoryBudget) {
+    const std::vector<std::uint8_t> stream = file.workbookStream();
     DataGrid table;
-    table.setRows(static_cast<int>(rows));
-    table.setCols(static_cast<int>(columns));
-    for (std::uint32_t r = 0; r < rows; ++r) {
-        for (std::uint32_t c = 0; c < columns; ++c) {
-            const auto key = xls::cellKey(r, c);
-            std::string text;
-            if (const auto found = stored.texts.find(key); found != stored.texts.end()) {
-                text = found->second;
-            } else if (dateCells.count(key) != 0) {
-                if (const auto serial = stored.numbers.find(key); serial != stored.numbers.end()) {
-                    text = numberText(serial->second + (book.uses1904Dates() ? k1904Offset : 0.0));
-                }
-            } else {
-                xls::Cell cell = book.cell(r, c);
-                text = cell.kind == xls::CellKind::Number ? numberText(cell.number)
-                                                          : std::move(cell.text);
+    table.setMemoryBudget(memoryBudget);
+    table.setRows(0);
+    table.setCols(0);
+    const xls::SheetExtent extent = xls::readFirstWorksheet(
+        stream, file.name(), mostRows,
+        [&table](std::uint32_t row, std::uint32_t column, std::string_view text) {
+            const auto r = static_cast<int>(row);
+            const auto c = static_cast<int>(column);
+            if (r >= table.Rows()) {
+                table.setRows(r + 1);
             }
-            table.setTextMatrix(static_cast<int>(r), static_cast<int>(c), text);
-        }
+            if (c >= table.Cols()) {
+                table.setCols(c + 1);
+            }
+            table.setTextMatrix(r, c, text);
+        });
+    if (extent.rows > mostRows) {
+        throw Failure::overflow("Overflow: the first worksheet of " + file.name() + " has " +
+                                std::to_string(extent.rows) + " rows; at most " +
+                                std::to_string(mostRows) + " can be read.");
     }
+    // Empty cells at the end of the sheet count in its size.
+    table.setRows(static_cast<int>(extent.rows));
+    table.setCols(static_cast<int>(extent.columns));
     return table;
 }
 
-void FillGridFromTable(DataGrid& grid, const DataGrid& WorkbookData) {
-    const int records = WorkbookData.Rows();
-    const int fields = records == 0 ? 0 : WorkbookData.Cols();
-    grid.setRows(1);  // the data rows are written afresh below
-    if (fields == 0) {
-        grid.setCols(2);
-    } else {
-        grid.setRows(records + 1);
-        grid.setCols(fields);
-        for (int i = 0; i < records; ++i) {
-            grid.copyRow(i + 1, WorkbookData, i);
-        }
+DataGrid readWorkbook(const std::filesystem::path& path, std::uint32_t mostRows,
+                      std::size_t memoryBudget) {
+    xls::WorkbookFile file(path);
+    return readWorkbook(file, mostRows, memoryBudget);
+}
+
+void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData) {
+    const std::size_t budget = grid.memoryBudget();
+    const bool empty = WorkbookData.Rows() == 0 || WorkbookData.Cols() == 0;
+    if (empty) {
+        WorkbookData.setRows(0);
+        WorkbookData.setCols(2);
     }
-    for (int k = 0; k < grid.Cols(); ++k) {
-        grid.setTextMatrix(0, k, columnCaption(k));
+    WorkbookData.insertRow(0);
+    for (int k = 0; k < WorkbookData.Cols(); ++k) {
+        WorkbookData.setTextMatrix(0, k, columnCaption(k));
     }
+    grid = std::move(WorkbookData);
+    grid.setMemoryBudget(budget);
 }
 
 }  // namespace tesselin

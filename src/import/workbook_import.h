@@ -1,22 +1,32 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+
+#include "common/DataGrid.h"
 
 namespace tesselin {
 
-class DataGrid;
+namespace xls {
+class WorkbookFile;
+}
 
 // Reads the first worksheet of an Excel 5.0/95 or 97-2003 workbook (.xls):
 // one row per sheet row and one column per sheet column, from A1 to the last
-// used cell. Numbers, formula results and dates appear as number text (dates
-// as serial numbers of the 1900 date system), texts as UTF-8, empty cells as
-// "". Throws a Failure that names the file when it cannot be read; the
-// workbook is released in every case.
-DataGrid readWorkbook(const std::filesystem::path& path);
+// used cell (see xls::readFirstWorksheet for what each cell shows). A sheet of
+// more than mostRows rows is an Overflow failure; cells beyond the memory
+// budget an Out of memory failure. Throws a Failure that names the file when
+// it cannot be read. Only the workbook helper reads workbooks this way; the
+// program itself asks the helper (readWorkbookIsolated).
+DataGrid readWorkbook(xls::WorkbookFile& file, std::uint32_t mostRows = kMaxCounter,
+                      std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
+DataGrid readWorkbook(const std::filesystem::path& path, std::uint32_t mostRows = kMaxCounter,
+                      std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
 
-// Sizes the data grid from a workbook's table, copies it in below the caption
-// row and writes the captions "Col. 0", "Col. 1", ... An empty table gives the
-// caption row only, with two columns.
-void FillGridFromTable(DataGrid& grid, const DataGrid& WorkbookData);
+// Puts a workbook's table into the data grid below the caption row "Col. 0",
+// "Col. 1", ...; the table's rows are moved, not copied. An empty table gives
+// the caption row only, with two columns.
+void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData);
 
 }  // namespace tesselin

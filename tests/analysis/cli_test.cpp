@@ -11,6 +11,7 @@
 #include "analysis/results_file.h"
 #include "analysis/results_table.h"
 #include "common/numbers.h"
+#include "support/BiffWriter.h"
 #include "support/CliRunner.h"
 #include "support/ReferenceBinning.h"
 #include "support/TempDir.h"
@@ -70,6 +71,9 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
     const auto data = dir.write("d.txt", "1 2\r\n3 4\r\n").string();
     const auto same = dir.write("same.txt", "1 2\r\n1 4\r\n").string();
     const auto words = dir.write("w.txt", "a\r\n").string();
+    const auto damaged = (dir.path() / "damaged.xls").string();  // a sheet cut short
+    testing::writeBiffWorkbook(
+        damaged, {.biff8 = true, .sheets = {testing::numericSheet(9)}, .cutBytes = 5});
     const struct {
         std::string arguments;
         int status;
@@ -88,6 +92,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {data + " --x 1 --y 01", 2, "--x and --y name the same column, 1"},
         {data + " --x 0 --y 1 --bogus", 2, "unknown option"},
         {data + " --x 0 --y 1 --format xls", 4, "Error 3274"},
+        {damaged + " --x 0 --y 1", 4, "Error 3274: External table is not in the expected format"},
         {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
         {words + " --x 1 --y 0", 3, "do not contain numerical data"},
         {same + " --x 0 --y 1", 3, "length of 0"},

@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "import/isolated_reader.h"
+#include "import/sandbox.h"
 #include "support/BiffWriter.h"
 #include "support/Expectations.h"
 #include "support/GridTables.h"
@@ -80,19 +86,55 @@ TEST(ReadWorkbook, ReadsTheFirstSheetOfRealWorkbooksCellByCell) {
     }
 }
 
-TEST(ReadWorkbook, ReadsExcel5AndExcel97WorkbooksWrittenAtTestTime) {
+TEST(ReadWorkbook, ReadsTheFirstWorksheetOfWorkbooksWrittenAtTestTime) {
+    using testing::BiffSheet;
+    using testing::Dated;
+    using testing::FormulaResult;
     const testing::TempDir dir;
-    for (const bool biff8 : {false, true}) {
-        testing::BiffSheet sheet;
-        sheet.rows = {{std::string("x"), std::string(biff8 ? "\xb5m" : "\xb5m")},
-                      {1.0, 2.5},
-                      {},
-                      {-3.0, testing::BiffCell{}}};
-        const auto file = dir.path() / (biff8 ? "biff8.xls" : "biff5.xls");
-        testing::writeBiffWorkbook(file, {.biff8 = biff8, .sheets = {sheet}});
-        EXPECT_EQ(contents(readWorkbook(file)),
-                  (Table{{"x", "\xc2\xb5m"}, {"1", "2.5"}, {"", ""}, {"-3", ""}}))
-            << (biff8 ? "BIFF8" : "BIFF5");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const BiffSheet values{
+        .rows = {
+            {std::string("x"), std::string("\xb5m")}, {1.0, 2.5}, {}, {-3.0, testing::BiffCell{}}}};
+    const Table valuesRead = {{"x", "\xc2\xb5m"}, {"1", "2.5"}, {"", ""}, {"-3", ""}};
+    const BiffSheet dates{
+        .rows = {{Dated{45000.5}, FormulaResult{45001, true}}, {FormulaResult{7, false}, nan}}};
+    const BiffSheet chart{.name = "Chart", .kind = 2};
+    const BiffSheet macros{.name = "Macros", .kind = 1, .rows = {{9.0}}};
+    const BiffSheet module{.name = "Module", .kind = 6};
+    const BiffSheet dialog{.name = "Dialog", .dialog = true, .rows = {{8.0}}};
+    const struct {
+        const char* name;
+        testing::BiffWorkbook workbook;
+        Table expected;
+    } cases[] = {
+        {"BIFF5", {.sheets = {values}}, valuesRead},
+        {"BIFF8", {.biff8 = true, .sheets = {values}}, valuesRead},
+        {"BIFF8 shared strings",
+         {.biff8 = true, .sharedStrings = true, .sheets = {values}},
+         valuesRead},
+        {"a shared string over three records",
+         {.biff8 = true,
+          .sharedStrings = true,
+          .sheets = {{.rows = {{std::string(20000, 'a'), std::string("b")}}}}},
+         {{std::string(20000, 'a'), "b"}}},
+        // Dates, stored or formula results, in the 1904 system come 1462 days
+        // later; NaN shows as nothing.
+        {"1904 dates",
+         {.biff8 = true, .dates1904 = true, .sheets = {dates}},
+         {{"46462.5", "46463"}, {"7", ""}}},
+        {"1900 dates", {.biff8 = true, .sheets = {dates}}, {{"45000.5", "45001"}, {"7", ""}}},
+        {"other sheets first",
+         {.biff8 = true, .sheets = {chart, macros, module, dialog, values}},
+         valuesRead},
+        {"BIFF5, a chart first", {.sheets = {chart, values}}, valuesRead},
+        {"Book beside Workbook",
+         {.biff8 = true, .sheets = {values}, .bookStream = {{macros}}},
+         valuesRead},
+    };
+    for (const auto& c : cases) {
+        const auto file = dir.path() / "book.xls";
+        testing::writeBiffWorkbook(file, c.workbook);
+        EXPECT_EQ(contents(readWorkbook(file)), c.expected) << c.name;
     }
 }
 
@@ -113,15 +155,22 @@ TEST(ReadWorkbook, ReadsASheetOf32767RowsAndOverflowsAtTheNext) {
 TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
     const testing::TempDir dir;
     const std::string basic = fileBytes(kData / "basic.xls");
-    const auto noSheets = dir.path() / "no_sheets.xls";
-    testing::writeBiffWorkbook(noSheets, {});
-    testing::BiffSheet boasting = testing::numericSheet(3);
-    boasting.claimedSize = {{32767, 32767}};  // far more than the sheet holds
-    const auto huge = dir.path() / "huge_claim.xls";
-    testing::writeBiffWorkbook(huge, {.biff8 = true, .sheets = {boasting}});
-    const auto marked = dir.path() / "marked.xls";
-    testing::writeBiffWorkbook(marked,
-                               {.passwordMarker = true, .sheets = {testing::numericSheet(3)}});
+    const auto write = [&](const char* name, const testing::BiffWorkbook& workbook) {
+        testing::writeBiffWorkbook(dir.path() / name, workbook);
+        return dir.path() / name;
+    };
+    const testing::BiffSheet chart{.name = "Chart", .kind = 2};
+    // Damaged sheets: cut off, without their end, with a sheet begun inside,
+    // with a record longer than BIFF8 allows, with a text beyond its record.
+    const auto sheetWith = [](std::vector<testing::RawRecord> records, bool end = true) {
+        testing::BiffSheet sheet = testing::numericSheet(300);
+        sheet.extraRecords = std::move(records);
+        sheet.endRecord = end;
+        return sheet;
+    };
+    const std::string worksheetBof("\x00\x06\x10\x00\xBB\x0D\xCC\x07\0\0\0\0\x06\0\0\0", 16);
+    const std::string label("\x01\0\x01\0\x0F\0\xFF\0\0ab", 11);     // 255 characters claimed
+    const std::string sstIndex("\x01\0\x01\0\x0F\0\x63\0\0\0", 10);  // string 99
 
     const struct {
         std::filesystem::path file;
@@ -134,12 +183,37 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
         {dir.write("truncated.xls", basic.substr(0, basic.size() / 2)),
          FailureNumber::ExternalTableFormat, "damaged or incomplete"},
         {dir.write("empty.xls", ""), FailureNumber::ExternalTableFormat, "is empty"},
-        {noSheets, FailureNumber::ExternalTableFormat, "has no worksheet"},
-        {huge, FailureNumber::ExternalTableFormat, "has no worksheet that can be read"},
+        {write("no_sheets.xls", {}), FailureNumber::ExternalTableFormat, "has no worksheet"},
+        {write("only_chart.xls", {.biff8 = true, .sheets = {chart}}),
+         FailureNumber::ExternalTableFormat, "has no worksheet that can be read"},
         {kData / "encrypted.xls", FailureNumber::NotAValidPassword, "protected by a password"},
-        {marked, FailureNumber::NotAValidPassword, "protected by a password"},
+        {write("marked.xls", {.passwordMarker = true, .sheets = {testing::numericSheet(3)}}),
+         FailureNumber::NotAValidPassword, "protected by a password"},
         {dir.path() / "deleted.xls", FailureNumber::FileNotFound, "File not found"},
         {dir.path(), FailureNumber::PathFileAccessError, "is a folder"},
+        // The five kinds of damage: never a partial sheet.
+        {write("cut.xls", {.biff8 = true, .sheets = {sheetWith({})}, .cutBytes = 3}),
+         FailureNumber::ExternalTableFormat, "the stream ends inside a record at byte"},
+        {write("no_end.xls", {.biff8 = true, .sheets = {sheetWith({}, false)}}),
+         FailureNumber::ExternalTableFormat, "ends before the end of the first worksheet"},
+        {write("stray_bof.xls", {.biff8 = true, .sheets = {sheetWith({{0x0809, worksheetBof}})}}),
+         FailureNumber::ExternalTableFormat, "a new sheet begins inside the first worksheet"},
+        {write("long_record.xls",
+               {.biff8 = true, .sheets = {sheetWith({{0x00EC, std::string(9000, 'x')}})}}),
+         FailureNumber::ExternalTableFormat, "a record of 9000 bytes at byte"},
+        {write("short_chain.xls",
+               {.biff8 = true, .sheets = {sheetWith({})}, .claimedExtraBytes = 4096}),
+         FailureNumber::ExternalTableFormat, "sectors hold fewer bytes than its directory"},
+        {write("long_label.xls", {.biff8 = true, .sheets = {sheetWith({{0x0204, label}})}}),
+         FailureNumber::ExternalTableFormat, "a text cell at byte"},
+        {write("sst_index.xls",
+               {.biff8 = true, .sharedStrings = true, .sheets = {sheetWith({{0x00FD, sstIndex}})}}),
+         FailureNumber::ExternalTableFormat, "refers to shared string 99 of 0"},
+        {write("sst_count.xls", {.biff8 = true,
+                                 .sharedStrings = true,
+                                 .sstCountExtra = 2,
+                                 .sheets = {{.rows = {{std::string("a")}}}}}),
+         FailureNumber::ExternalTableFormat, "shared string table holds 1 strings but counts 3"},
     };
     const auto openFiles = [] {
         const std::filesystem::directory_iterator fds("/proc/self/fd");
@@ -160,6 +234,18 @@ TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
               contents(readWorkbook(kData / "formulas.xls")));
     EXPECT_FAILURE((void)readWorkbookIsolated(dir.write("text.xls", "1 2\r\n")),
                    FailureNumber::ExternalTableFormat, "is not an Excel 97-2003");
+    // Cells beyond the grid's memory budget stop the helper, not this process.
+    const auto wide = dir.path() / "wide.xls";
+    testing::writeBiffWorkbook(
+        wide, {.biff8 = true,
+               .sharedStrings = true,
+               .sheets = {{.rows = {{std::string(30000, 'w')}, {std::string(30000, 'v')}}}}});
+    EXPECT_FAILURE((void)readWorkbookIsolated(wide, kMaxCounter, 50000), FailureNumber::OutOfMemory,
+                   "Out of memory");
+    setWorkbookHelper(dir.path() / "missing-helper");
+    EXPECT_FAILURE((void)readWorkbookIsolated(kData / "basic.xls"), FailureNumber::FileNotFound,
+                   "The workbook reader " + (dir.path() / "missing-helper").string() +
+                       " could not be started");
 
     // Helpers that die the way a library fault kills them, that the system
     // ends for lack of memory, or that never answer.
@@ -181,6 +267,23 @@ TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
             << h.script;
     }
     setWorkbookHelper(TESSELIN_CLI);
+}
+
+// The helper reads under a seccomp filter: what it does not need ends it.
+TEST(Sandbox, EndsAReaderThatOpensAnotherFileOrASocket) {
+    if (!sandboxBuilt()) {
+        GTEST_SKIP() << "this build leaves the sandbox out";
+    }
+    const testing::TempDir dir;
+    const auto file = dir.write("data.xls", "some bytes to read");
+    for (const auto& [attempt, signal] :
+         {std::pair{"nothing", 0}, std::pair{"open", SIGSYS}, std::pair{"socket", SIGSYS}}) {
+        const int status = std::system(
+            (std::string(TESSELIN_SANDBOX_PROBE) + " " + file.string() + " " + attempt).c_str());
+        // A shell reports a child that a signal ended as 128 + its number.
+        const int ending = WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status) % 128;
+        EXPECT_EQ(ending, signal) << attempt;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/BiffWriter.h"
 #include "support/WindowTest.h"
 
 namespace tesselin {
@@ -44,6 +45,9 @@ TEST_F(MainWindowTest, ACancelledOrFailedOpenKeepsTheGrid) {
 
     const auto gone = dir.path() / "gone.txt";
     const auto notAWorkbook = dir.write("data.xls", "1 2\r\n");
+    const auto damaged = dir.path() / "damaged.xls";  // a sheet without its end
+    testing::writeBiffWorkbook(
+        damaged, {.biff8 = true, .sheets = {{.rows = {{1.0, 2.0}}, .endRecord = false}}});
     const struct {
         std::filesystem::path file;
         int filter;
@@ -53,6 +57,10 @@ TEST_F(MainWindowTest, ACancelledOrFailedOpenKeepsTheGrid) {
         {notAWorkbook, 1,
          "Error: 3274\r\nExternal table is not in the expected format: " + notAWorkbook.string() +
              " is not an Excel 97-2003 or 5.0/95 workbook (.xls).\r\n"},
+        {damaged, 1,
+         "Error: 3274\r\nExternal table is not in the expected format: " + damaged.string() +
+             " is damaged or incomplete (the stream ends before the end of the first "
+             "worksheet).\r\n"},
     };
     for (const auto& c : cases) {
         dialogs.clear();
