@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]    (default: 30 seconds, every target)
-# Targets: numbers text_import workbook results_file. Each first replays its
+# Targets: numbers text_import workbook xls_file results_file. Each first replays its
 # seed corpus in fuzz/corpus/TARGET; new inputs go to a scratch folder, so the
 # committed corpus stays small. A crash leaves its input in build/fuzz/.
 set -euo pipefail
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(numbers text_import workbook results_file)
+[ ${#targets[@]} -gt 0 ] || targets=(numbers text_import workbook xls_file results_file)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -18,8 +18,13 @@ cmake --build --preset fuzz
 for target in "${targets[@]}"; do
   scratch=$(mktemp -d)
   echo "== ${target}: ${seconds} s"
+  # libgsf leaks a directory entry on some damaged compound files; the
+  # helper that reads them ends right after, so xls_file does not look for
+  # leaks (the workbook target checks our own reader for them).
+  leaks=1
+  [ "$target" = xls_file ] && leaks=0
   ( cd build/fuzz && \
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=$leaks UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "fuzz/${target}_fuzz" -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=20 \
       -print_final_stats=1 "$scratch" "../../fuzz/corpus/${target}" 2>&1 | \
     grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|INFO: seed corpus|==[0-9]+==ERROR|SUMMARY)' )

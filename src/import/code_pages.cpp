@@ -37,6 +37,15 @@ constexpr std::array<std::pair<std::uint16_t, const char*>, 17> kCodePages = {{
 struct Converters {
     std::once_flag loaded;
     std::unordered_map<std::uint16_t, iconv_t> byCodePage;
+
+    Converters() = default;
+    Converters(const Converters&) = delete;
+    Converters& operator=(const Converters&) = delete;
+    ~Converters() {
+        for (const auto& [codePage, converter] : byCodePage) {
+            iconv_close(converter);
+        }
+    }
 };
 
 Converters& converters() {

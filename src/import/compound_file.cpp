@@ -3,10 +3,12 @@
 #include <glib.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <limits>
@@ -29,10 +31,14 @@ constexpr std::string_view kCompoundSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE
 constexpr std::string_view kZipSignature = "PK\x03\x04";
 
 // A plainer answer than "damaged" for files that are something else.
-void checkSignature(std::FILE* file, const std::string& name) {
+void checkSignature(GsfInput* input, const std::string& name) {
     std::array<char, 8> start{};
-    const std::size_t got = std::fread(start.data(), 1, start.size(), file);
-    std::rewind(file);
+    const auto got = static_cast<std::size_t>(
+        std::min<gsf_off_t>(gsf_input_size(input), static_cast<gsf_off_t>(start.size())));
+    if (got > 0 && gsf_input_read(input, got, reinterpret_cast<guint8*>(start.data())) == nullptr) {
+        throw Failure::damagedWorkbook(name);
+    }
+    gsf_input_seek(input, 0, G_SEEK_SET);
     const std::string_view head(start.data(), got);
     if (got == 0) {
         throw Failure::notAWorkbook(name, "is empty.");
@@ -65,10 +71,10 @@ int childNamed(GsfInfile* root, const char* wanted) {
 // stream whose chain of sectors cannot hold what its entry declares. An entry
 // is 128 bytes at a multiple of 128: the name in UTF-16, its length in bytes
 // at 0x40, and the type 2 (stream) at 0x42.
-bool hasUnlistedWorkbookEntry(std::FILE* file) {
-    std::rewind(file);
+bool hasUnlistedWorkbookEntry(GsfInput* input) {
+    gsf_input_seek(input, 0, G_SEEK_SET);
     std::array<unsigned char, 128> entry{};
-    while (std::fread(entry.data(), 1, entry.size(), file) == entry.size()) {
+    while (gsf_input_read(input, entry.size(), entry.data()) != nullptr) {
         for (const std::string_view name :
              {std::string_view("Workbook"), std::string_view("Book")}) {
             const std::size_t length = 2 * (name.size() + 1);
@@ -87,16 +93,43 @@ bool hasUnlistedWorkbookEntry(std::FILE* file) {
     return false;
 }
 
-}  // namespace
-
-WorkbookFile::WorkbookFile(const std::filesystem::path& path) : m_name(path.string()) {
-    // Missing, unreadable and special files get the plain file failures.
-    openForReading(path);
-    errno = 0;
-    m_file.reset(std::fopen(m_name.c_str(), "rb"));
-    if (!m_file) {
-        throw Failure::fromErrno(errno != 0 ? errno : EIO, path, FileAction::Read);
+std::vector<std::uint8_t> workbookStreamOf(GsfInput* input, const std::string& name) {
+    checkSignature(input, name);
+    GError* error = nullptr;
+    GPtr<GsfInfile> ole(gsf_infile_msole_new(input, &error));
+    if (error != nullptr) {
+        g_error_free(error);
     }
+    if (!ole) {
+        throw Failure::damagedWorkbook(name, "its compound file structure cannot be read");
+    }
+    int index = childNamed(ole.get(), "Workbook");
+    if (index < 0) {
+        index = childNamed(ole.get(), "Book");
+    }
+    GPtr<GsfInput> stream(index < 0 ? nullptr : gsf_infile_child_by_index(ole.get(), index));
+    if (!stream && !hasUnlistedWorkbookEntry(input)) {
+        throw Failure::notAWorkbook(name, "holds no Excel workbook.");
+    }
+    if (!stream) {
+        throw Failure::damagedWorkbook(
+            name, "its workbook stream's sectors hold fewer bytes than its directory declares");
+    }
+    const gsf_off_t size = gsf_input_size(stream.get());
+    if (size < 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) {
+        throw Failure::damagedWorkbook(name, "its workbook stream has an impossible size");
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 &&
+        gsf_input_read(stream.get(), static_cast<std::size_t>(size), bytes.data()) == nullptr) {
+        throw Failure::damagedWorkbook(name, "its workbook stream is shorter than the " +
+                                                 std::to_string(size) +
+                                                 " bytes its directory entry declares");
+    }
+    return bytes;
+}
+
+void initialiseLibrary() {
     static std::once_flag initialised;
     std::call_once(initialised, [] {
         gsf_init();
@@ -109,45 +142,37 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& path) : m_name(path.stri
     });
 }
 
+}  // namespace
+
+WorkbookFile::WorkbookFile(const std::filesystem::path& path) : m_name(path.string()) {
+    // Missing, unreadable and special files get the plain file failures.
+    openForReading(path);
+    errno = 0;
+    m_file.reset(std::fopen(m_name.c_str(), "rb"));
+    if (!m_file) {
+        throw Failure::fromErrno(errno != 0 ? errno : EIO, path, FileAction::Read);
+    }
+    initialiseLibrary();
+}
+
 int WorkbookFile::fd() const noexcept {
     return fileno(m_file.get());
 }
 
 std::vector<std::uint8_t> WorkbookFile::workbookStream() {
-    checkSignature(m_file.get(), m_name);
-    GError* error = nullptr;
     GPtr<GsfInput> input(gsf_input_stdio_new_FILE(m_name.c_str(), m_file.get(), TRUE));
-    GPtr<GsfInfile> ole(input ? gsf_infile_msole_new(input.get(), &error) : nullptr);
-    if (error != nullptr) {
-        g_error_free(error);
+    if (!input) {
+        throw Failure::damagedWorkbook(m_name);
     }
-    if (!ole) {
-        throw Failure::damagedWorkbook(m_name, "its compound file structure cannot be read");
-    }
-    int index = childNamed(ole.get(), "Workbook");
-    if (index < 0) {
-        index = childNamed(ole.get(), "Book");
-    }
-    GPtr<GsfInput> stream(index < 0 ? nullptr : gsf_infile_child_by_index(ole.get(), index));
-    if (!stream && !hasUnlistedWorkbookEntry(m_file.get())) {
-        throw Failure::notAWorkbook(m_name, "holds no Excel workbook.");
-    }
-    if (!stream) {
-        throw Failure::damagedWorkbook(
-            m_name, "its workbook stream's sectors hold fewer bytes than its directory declares");
-    }
-    const gsf_off_t size = gsf_input_size(stream.get());
-    if (size < 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) {
-        throw Failure::damagedWorkbook(m_name, "its workbook stream has an impossible size");
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 &&
-        gsf_input_read(stream.get(), static_cast<std::size_t>(size), bytes.data()) == nullptr) {
-        throw Failure::damagedWorkbook(m_name, "its workbook stream is shorter than the " +
-                                                   std::to_string(size) +
-                                                   " bytes its directory entry declares");
-    }
-    return bytes;
+    return workbookStreamOf(input.get(), m_name);
+}
+
+std::vector<std::uint8_t> workbookStreamOf(std::span<const std::uint8_t> file,
+                                           const std::string& name) {
+    initialiseLibrary();
+    GPtr<GsfInput> input(
+        gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+    return workbookStreamOf(input.get(), name);
 }
 
 }  // namespace tesselin::xls

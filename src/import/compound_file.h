@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,9 @@ private:
     std::string m_name;
     std::unique_ptr<std::FILE, Closer> m_file;
 };
+
+// The same from a whole file held in memory (for the fuzzer).
+std::vector<std::uint8_t> workbookStreamOf(std::span<const std::uint8_t> file,
+                                           const std::string& name);
 
 }  // namespace tesselin::xls
