@@ -40,7 +40,7 @@ void BM_OpenWorkbookThroughHelper(benchmark::State& state) {
     tesselin::setWorkbookHelper(TESSELIN_CLI);
     for (auto _ : state) {
         tesselin::DataGrid grid;
-        tesselin::FillGridFromTable(grid, tesselin::readWorkbookIsolated(file));
+        tesselin::FillGridFromTable(grid, tesselin::readWorkbookIsolated(file).table);
         benchmark::DoNotOptimize(grid.Rows());
     }
 }

@@ -81,7 +81,11 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     run.MaxPeriod = maximum->text == defaultMaximum ? run.DataLength : maximum->value;
     frontEnd.accept(Parameter::MaxPeriod, run.MaxPeriod);
 
-    reportRepeatedValues(repeatedValues(data.DataPoints), frontEnd);
+    const std::vector<RepeatedValue> repeated = repeatedValues(data.DataPoints);
+    for (const RepeatedValue& value : repeated) {
+        run.pairsLeftOut += value.times;
+    }
+    reportRepeatedValues(repeated, frontEnd);
     run.BinTable = frontEnd.compute(
         [&] { return computeBins(data.DataPoints, run.BinNumber, run.MinPeriod, run.MaxPeriod); });
     run.results = buildResultsTable(run.BinTable);

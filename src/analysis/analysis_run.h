@@ -56,6 +56,7 @@ struct AnalysisRun {
     double BinNumber = 0;
     double MinPeriod = 0;
     double MaxPeriod = 0;
+    std::uint64_t pairsLeftOut = 0;  // pairs of points with equal X
     std::vector<BinRow> BinTable;
     ResultsTable results;
 };

@@ -10,12 +10,15 @@
 #include "analysis/analysis_run.h"
 #include "analysis/column_choice.h"
 #include "analysis/extraction.h"
+#include "analysis/results_export.h"
 #include "analysis/results_file.h"
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/atomic_file.h"
 #include "common/numbers.h"
+#include "import/column_names.h"
 #include "import/data_set.h"
+#include "import/spreadsheet.h"
 #include "import/workbook_helper.h"
 
 namespace {
@@ -30,25 +33,32 @@ enum ExitCode : int {
     kImportFailed = 4,
 };
 
-constexpr std::string_view kUsage = R"(Usage: tesselin-cli FILE --x N --y N [options]
+constexpr std::string_view kUsage = R"(Usage: tesselin-cli FILE --x COLUMN --y COLUMN [options]
 
 Runs the lag binning analysis of Tesselin on one data set and writes the
 results file, byte for byte as Tesselin's File > Save writes it.
 
-  FILE              a text file of whitespace-separated columns, or an .xls
-                    workbook (its first worksheet)
-  --x N, --y N      the X and Y columns, counted from 0 ("Col. 0", ...)
+  FILE              the data set: whitespace-separated text, separated values
+                    (.csv, .tsv), or the first worksheet of a workbook (.xls,
+                    .xlsx, .ods)
+  --x COLUMN        the X and Y columns: a number counted from 0 ("Col. 0",
+  --y COLUMN        ...), or, for data sets with a header, a column's name
   --bins N          the number of bins (default 25)
   --min P           the minimum period (default 0)
   --max P           the maximum period (default: the length of the data set)
-  --format F        text or xls (default: xls for a .xls file, else text)
+  --format F        text, csv, xls, xlsx or ods (default: what the file holds;
+                    text files ending in .csv or .tsv are separated values)
   --output OUT      write the results to OUT instead of standard output;
                     an existing OUT is replaced only once the new file is
                     complete
+  --output-format F text (the results file of Tesselin, the default), csv or
+                    json (the same rows at full precision; json also says what
+                    produced them)
   --help            show this text
 
-The answers are read and checked as Tesselin's questions read them. The data
-summary and every message go to standard error.
+The answers are read and checked as Tesselin's questions read them; option
+values must be numbers. The data summary and every message go to standard
+error.
 
 Exit status: 0 success; 1 the results could not be written; 2 bad arguments,
 columns or parameters; 3 no data to analyse; 4 the file could not be imported.
@@ -56,7 +66,7 @@ columns or parameters; 3 no data to analyse; 4 the file could not be imported.
 
 struct Options {
     std::string file;
-    std::string x, y, bins, min, max, format, output;
+    std::string x, y, bins, min, max, format, output, outputFormat = "text";
     bool hasBins = false, hasMin = false, hasMax = false, hasFormat = false, hasOutput = false;
 };
 
@@ -70,6 +80,20 @@ int usageError(std::string_view message) {
     return kBadArguments;
 }
 
+std::optional<DataKind> dataKindNamed(std::string_view name) {
+    constexpr std::pair<std::string_view, DataKind> kKinds[] = {{"text", DataKind::Text},
+                                                                {"csv", DataKind::SeparatedValues},
+                                                                {"xls", DataKind::Xls},
+                                                                {"xlsx", DataKind::Xlsx},
+                                                                {"ods", DataKind::Ods}};
+    for (const auto& [kindName, kind] : kKinds) {
+        if (kindName == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
 // Reads the command line into options; gives an exit status when the program
 // should end at once (help, or a mistake in the arguments).
 std::optional<int> parse(int argc, char** argv, Options& options) {
@@ -77,9 +101,10 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     app.allow_extras();  // reported below in this program's own words
     app.add_option("file", options.file);
     const std::pair<const char*, std::string*> valued[] = {
-        {"--x", &options.x},          {"--y", &options.y},     {"--bins", &options.bins},
-        {"--min", &options.min},      {"--max", &options.max}, {"--format", &options.format},
-        {"--output", &options.output}};
+        {"--x", &options.x},           {"--y", &options.y},
+        {"--bins", &options.bins},     {"--min", &options.min},
+        {"--max", &options.max},       {"--format", &options.format},
+        {"--output", &options.output}, {"--output-format", &options.outputFormat}};
     for (const auto& [name, value] : valued) {
         app.add_option(name, *value);
     }
@@ -111,8 +136,12 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     options.hasMax = app.count("--max") > 0;
     options.hasFormat = app.count("--format") > 0;
     options.hasOutput = app.count("--output") > 0;
-    if (options.hasFormat && options.format != "text" && options.format != "xls") {
-        return usageError("--format is text or xls");
+    if (options.hasFormat && !dataKindNamed(options.format)) {
+        return usageError("--format is text, csv, xls, xlsx or ods");
+    }
+    if (options.outputFormat != "text" && options.outputFormat != "csv" &&
+        options.outputFormat != "json") {
+        return usageError("--output-format is text, csv or json");
     }
     // Unlike the window's input boxes, an option takes no "2x" for 2.
     for (const auto& [name, value] : valued) {
@@ -126,15 +155,29 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-DataKind dataKind(const Options& options) {
-    if (options.hasFormat) {
-        return options.format == "xls" ? DataKind::Workbook : DataKind::Text;
+// The column an option names: its number, or its name in the data set's
+// header (as the number text); nothing, with a message, for an unknown name.
+std::optional<std::string> columnNamed(std::string_view option, const std::string& text,
+                                       const DataGrid& grid) {
+    if (strictWholeNumber(text)) {
+        return text;
     }
-    std::string extension = std::filesystem::path(options.file).extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string names;
+    for (int c = 0; c < grid.Cols(); ++c) {
+        const std::string_view name = nameInCaption(c, grid.TextMatrix(0, c));
+        if (name == text) {
+            return std::to_string(c);
+        }
+        if (!name.empty()) {
+            names += (names.empty() ? "" : ", ") + std::string(name);
+        }
     }
-    return extension == ".xls" ? DataKind::Workbook : DataKind::Text;
+    std::cerr << "tesselin-cli: " << option << ": no column is named '" << text << "'; "
+              << (names.empty() ? "the data set has no column names, so give the column's "
+                                  "number"
+                                : "the columns are named " + names)
+              << '\n';
+    return std::nullopt;
 }
 
 // The analysis run answered from the options, its messages on standard error.
@@ -201,12 +244,18 @@ int writeResults(const std::string& text, const Options& options) {
 int run(const Options& options) {
     DataGrid grid;
     try {
-        loadDataSet(grid, options.file, dataKind(options));
+        loadDataSet(grid, options.file,
+                    options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent);
     } catch (const Failure& failure) {
         printFailure(failure);
         return kImportFailed;
     }
-    const auto columns = analysisColumns(options.x, options.y, grid.Cols());
+    const auto x = columnNamed("--x", options.x, grid);
+    const auto y = x ? columnNamed("--y", options.y, grid) : std::nullopt;
+    if (!x || !y) {
+        return kBadArguments;
+    }
+    const auto columns = analysisColumns(*x, *y, grid.Cols());
     if (!columns) {
         std::cerr << "tesselin-cli: " << kInvalidColumnsText << " (the data set has columns 0 to "
                   << grid.Cols() - 1 << ")\n";
@@ -217,8 +266,8 @@ int run(const Options& options) {
         return kBadArguments;
     }
     CommandLineRun frontEnd(options);
-    const AnalysisRun analysis =
-        runAnalysis(extractDataPoints(grid, columns->x, columns->y), frontEnd);
+    const AnalysisData data = extractDataPoints(grid, columns->x, columns->y);
+    const AnalysisRun analysis = runAnalysis(data, frontEnd);
     switch (analysis.outcome) {
         case RunOutcome::NoData:
         case RunOutcome::NoLength:
@@ -228,6 +277,16 @@ int run(const Options& options) {
         case RunOutcome::Completed:
             break;
     }
+    if (options.outputFormat == "csv") {
+        return writeResults(resultsCsv(analysis), options);
+    }
+    if (options.outputFormat == "json") {
+        const ResultsSource source{
+            options.file, columns->x, columns->y,
+            std::string(nameInCaption(columns->x, grid.TextMatrix(0, columns->x))),
+            std::string(nameInCaption(columns->y, grid.TextMatrix(0, columns->y)))};
+        return writeResults(resultsJson(analysis, data, source), options);
+    }
     return writeResults(resultsFileText(analysis.results), options);
 }
 
@@ -235,9 +294,12 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     // The program's workbook reader: see readWorkbookIsolated.
-    if (argc == 5 && std::string_view(argv[1]) == "--read-workbook") {
-        return writeWorkbookForParent(argv[2], static_cast<std::uint32_t>(std::stoul(argv[3])),
-                                      static_cast<std::size_t>(std::stoull(argv[4])));
+    if (argc == 6 && std::string_view(argv[1]) == "--read-workbook") {
+        const auto kind = spreadsheetKindNamed(argv[3]);
+        return kind ? writeWorkbookForParent(argv[2], *kind,
+                                             static_cast<std::uint32_t>(std::stoul(argv[4])),
+                                             static_cast<std::size_t>(std::stoull(argv[5])))
+                    : kBadArguments;
     }
     Options options;
     if (const auto done = parse(argc, argv, options)) {

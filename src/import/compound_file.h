@@ -19,6 +19,7 @@ public:
     explicit WorkbookFile(const std::filesystem::path& path);
 
     int fd() const noexcept;
+    std::FILE* stream() const noexcept { return m_file.get(); }
     const std::string& name() const noexcept { return m_name; }
 
     // The workbook stream of the compound file: "Workbook" (Excel 97-2003),

@@ -1,20 +1,118 @@
 #include "import/data_set.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <istream>
+#include <string>
+
 #include "common/DataGrid.h"
+#include "common/Failure.h"
+#include "common/file_access.h"
 #include "import/blank_rows.h"
+#include "import/column_names.h"
 #include "import/isolated_reader.h"
+#include "import/separated_values.h"
+#include "import/sheet.h"
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 
 namespace tesselin {
+namespace {
+
+std::string lowerExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+// What the first bytes of a file say it is; nothing more is read of it here.
+enum class Content { Workbook, Binary, Text };
+
+Content sniff(const std::filesystem::path& path) {
+    std::ifstream in = openForReading(path);
+    std::array<char, 1 << 16> start{};
+    in.read(start.data(), start.size());
+    const std::string_view head(start.data(), static_cast<std::size_t>(in.gcount()));
+    if (head.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || head.starts_with("PK\x03\x04")) {
+        return Content::Workbook;
+    }
+    const bool utf16 = head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF");
+    return !utf16 && head.find('\0') != std::string_view::npos ? Content::Binary : Content::Text;
+}
+
+DataKind byContent(const std::filesystem::path& path) {
+    const std::string extension = lowerExtension(path);
+    switch (sniff(path)) {
+        case Content::Workbook:
+            return DataKind::ByContent;
+        case Content::Binary:
+            throw Failure::notAWorkbook(path.string(),
+                                        "is neither a workbook (.xls, .xlsx, .ods) nor text: it "
+                                        "holds binary data.");
+        case Content::Text:
+            break;
+    }
+    if (extension == ".xls" || extension == ".xlsx" || extension == ".ods") {
+        throw Failure::notAWorkbook(path.string(), "is named as a workbook but holds text.");
+    }
+    return extension == ".csv" || extension == ".tsv" ? DataKind::SeparatedValues : DataKind::Text;
+}
+
+SpreadsheetKind spreadsheetKind(DataKind kind) {
+    switch (kind) {
+        case DataKind::Xls:
+            return SpreadsheetKind::Xls;
+        case DataKind::Xlsx:
+            return SpreadsheetKind::Xlsx;
+        case DataKind::Ods:
+            return SpreadsheetKind::Ods;
+        default:
+            return SpreadsheetKind::Any;
+    }
+}
+
+void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, SpreadsheetKind kind) {
+    SheetTable sheet = readWorkbookIsolated(path, kind, kMaxCounter, grid.memoryBudget());
+    std::vector<std::string> names;
+    if (sheet.kind != SpreadsheetKind::Xls) {  // .xls sheets keep their first row as data
+        names = takeHeader(sheet.table);
+        if (sheet.table.Rows() > kMaxCounter - 1) {
+            throw tooManyRowsForTheWindow(path.string(),
+                                          static_cast<std::uint64_t>(sheet.table.Rows()));
+        }
+    }
+    FillGridFromTable(grid, std::move(sheet.table), names);
+}
+
+void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
+    std::ifstream in = openForReading(path);
+    SeparatedTable values =
+        readSeparatedValues(in, path.string(), kMaxCounter, grid.memoryBudget());
+    const std::vector<std::string> names = takeHeader(values.table);
+    const std::uint64_t dataRows = values.records - (names.empty() ? 0 : 1);
+    if (dataRows > static_cast<std::uint64_t>(kMaxCounter - 1)) {
+        throw tooManyRowsForTheWindow(path.string(), dataRows);
+    }
+    FillGridFromTable(grid, std::move(values.table), names);
+}
+
+}  // namespace
 
 void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind) {
+    if (kind == DataKind::ByContent) {
+        kind = byContent(path);
+    }
     switch (kind) {
-        case DataKind::Workbook:
-            FillGridFromTable(grid, readWorkbookIsolated(path, kMaxCounter, grid.memoryBudget()));
-            break;
         case DataKind::Text:
             LoadTextFile(grid, path);
+            break;
+        case DataKind::SeparatedValues:
+            loadSeparatedValues(grid, path);
+            break;
+        default:
+            loadWorkbook(grid, path, spreadsheetKind(kind));
             break;
     }
     RemoveBlankRows(grid);

@@ -40,9 +40,11 @@ void AnswerWriter::flush() {
     m_buffer.clear();
 }
 
-void AnswerWriter::table(DataGrid& table) {
+void AnswerWriter::table(SheetTable& sheet) {
+    DataGrid& table = sheet.table;
     m_buffer.append(kMagic);
     m_buffer.push_back('T');
+    m_buffer.push_back(static_cast<char>(sheet.kind));
     putU32(m_buffer, static_cast<std::uint32_t>(table.Rows()));
     putU32(m_buffer, static_cast<std::uint32_t>(table.Cols()));
     for (int r = 0; r < table.Rows() && m_ok; ++r) {
@@ -117,9 +119,11 @@ bool AnswerReader::parseOne(std::string_view& rest) {
                     const std::uint32_t length = reader.u32();
                     throw Failure(number, std::string(reader.text(length)));
                 }
-                if (kind != 'T') {
+                const std::uint8_t found = kind == 'T' ? reader.u8() : 0xFF;
+                if (found > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
                     unusable();
                 }
+                m_kind = static_cast<SpreadsheetKind>(found);
                 m_stage = Stage::Size;
                 break;
             }
@@ -165,11 +169,11 @@ bool AnswerReader::parseOne(std::string_view& rest) {
     return true;
 }
 
-DataGrid AnswerReader::finish() {
+SheetTable AnswerReader::finish() {
     if (m_stage != Stage::Done) {
         unusable();
     }
-    return std::move(m_table);
+    return {std::move(m_table), m_kind};
 }
 
 }  // namespace tesselin

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/DataGrid.h"
+#include "import/spreadsheet.h"
 
 namespace tesselin {
 
@@ -14,9 +15,11 @@ class Failure;
 
 // What the workbook helper hands back to the program that started it, over a
 // pipe: "TSLW", then either 'F', a failure's number and description; or 'T',
-// the number of rows and columns, then each row as its number of cells and
-// each cell as its length and bytes, and 'E' at the end. Numbers are 32-bit,
-// little-endian. Rows go one at a time, so neither side holds the table twice.
+// the kind of workbook the file proved to be (one byte: 0 .xls, 1 .xlsx, 2
+// .ods), the number of rows and columns, then each row as its number of cells
+// and each cell as its length and bytes, and 'E' at the end. Numbers are
+// 32-bit, little-endian. Rows go one at a time, so neither side holds the
+// table twice.
 
 // Writes an answer to a file descriptor, as it goes.
 class AnswerWriter {
@@ -24,7 +27,7 @@ public:
     explicit AnswerWriter(int fd) : m_fd(fd) {}
 
     // Sends the table row by row, emptying each row once it is sent.
-    void table(DataGrid& table);
+    void table(SheetTable& sheet);
     void failure(const Failure& failure);
     // False once a write has failed (the reader went away).
     bool ok() const noexcept { return m_ok; }
@@ -45,10 +48,11 @@ public:
 
     void feed(std::string_view bytes);
     // The table, once the whole answer has arrived.
-    DataGrid finish();
+    SheetTable finish();
 
 private:
     enum class Stage { Magic, Kind, Size, Rows, End, Done };
+    SpreadsheetKind m_kind = SpreadsheetKind::Xls;
     [[noreturn]] void unusable() const;
     bool parseOne(std::string_view& rest);
 

@@ -136,8 +136,8 @@ void setWorkbookHelper(std::filesystem::path program, std::chrono::milliseconds 
     helper() = {std::move(program), baseLimit};
 }
 
-DataGrid readWorkbookIsolated(const std::filesystem::path& path, std::uint32_t mostRows,
-                              std::size_t memoryBudget) {
+SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
+                                std::uint32_t mostRows, std::size_t memoryBudget) {
     const std::filesystem::path program = helper().program;
     const std::string programName = program.string();
     int pipeFds[2];
@@ -149,11 +149,16 @@ DataGrid readWorkbookIsolated(const std::filesystem::path& path, std::uint32_t m
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string pathName = path.string();
+    const std::string kindName(spreadsheetKindName(kind));
     const std::string rows = std::to_string(mostRows);
     const std::string bytes = std::to_string(memoryBudget);
-    char* argv[] = {const_cast<char*>(programName.c_str()), const_cast<char*>("--read-workbook"),
-                    const_cast<char*>(pathName.c_str()),    const_cast<char*>(rows.c_str()),
-                    const_cast<char*>(bytes.c_str()),       nullptr};
+    char* argv[] = {const_cast<char*>(programName.c_str()),
+                    const_cast<char*>("--read-workbook"),
+                    const_cast<char*>(pathName.c_str()),
+                    const_cast<char*>(kindName.c_str()),
+                    const_cast<char*>(rows.c_str()),
+                    const_cast<char*>(bytes.c_str()),
+                    nullptr};
     pid_t pid = 0;
     const int spawned =
         program.empty() ? ENOENT

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/DataGrid.h"
+#include "import/spreadsheet.h"
 
 namespace tesselin {
 
@@ -20,9 +21,10 @@ namespace tesselin {
 // workbook that cannot be read; one that the system ends for lack of memory
 // as Out of memory; a helper that cannot be started by name. Failures of the
 // helper's reading come back unchanged.
-DataGrid readWorkbookIsolated(const std::filesystem::path& path,
-                              std::uint32_t mostRows = kMaxCounter,
-                              std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
+SheetTable readWorkbookIsolated(const std::filesystem::path& path,
+                                SpreadsheetKind kind = SpreadsheetKind::Xls,
+                                std::uint32_t mostRows = kMaxCounter,
+                                std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
 
 // Where the helper program is (by default tesselin-cli beside this program),
 // and the time limit before the allowance per megabyte.

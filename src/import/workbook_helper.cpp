@@ -12,7 +12,6 @@
 #include "import/compound_file.h"
 #include "import/helper_protocol.h"
 #include "import/sandbox.h"
-#include "import/workbook_import.h"
 
 namespace tesselin {
 namespace {
@@ -28,15 +27,15 @@ SandboxLimits limitsFor(int fd, std::size_t memoryBudget) {
 
 }  // namespace
 
-int writeWorkbookForParent(const std::filesystem::path& path, std::uint32_t mostRows,
-                           std::size_t memoryBudget) {
+int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
+                           std::uint32_t mostRows, std::size_t memoryBudget) {
     AnswerWriter answer(STDOUT_FILENO);
     try {
         preloadCodePages();  // they are files to open; afterwards nothing is
         xls::WorkbookFile file(path);
         enterSandbox(file.fd(), limitsFor(file.fd(), memoryBudget));
-        DataGrid table = readWorkbook(file, mostRows, memoryBudget);
-        answer.table(table);
+        SheetTable sheet = readSpreadsheet(file, kind, mostRows, memoryBudget);
+        answer.table(sheet);
     } catch (const Failure& failure) {
         answer.failure(failure);
     } catch (const std::bad_alloc&) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/DataGrid.h"
 
@@ -25,8 +27,10 @@ DataGrid readWorkbook(const std::filesystem::path& path, std::uint32_t mostRows 
                       std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
 
 // Puts a workbook's table into the data grid below the caption row "Col. 0",
-// "Col. 1", ...; the table's rows are moved, not copied. An empty table gives
-// the caption row only, with two columns.
-void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData);
+// "Col. 1", ... (with the column's name after it where `names` has one); the
+// table's rows are moved, not copied. An empty table gives the caption row
+// only, with two columns.
+void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData,
+                       const std::vector<std::string>& names = {});
 
 }  // namespace tesselin

@@ -1,22 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "import/sheet.h"
+
 namespace tesselin::xls {
-
-// Receives the cells of a sheet: row and column counted from 0, and the text
-// the data grid shows for the cell.
-using CellSink =
-    std::function<void(std::uint32_t row, std::uint32_t column, std::string_view text)>;
-
-struct SheetExtent {
-    std::uint32_t rows = 0;     // one past the last row that holds a cell
-    std::uint32_t columns = 0;  // one past the last column that holds a cell
-};
 
 // Reads the first worksheet, in workbook order, of an Excel 5.0/95 (BIFF5) or
 // 97-2003 (BIFF8) workbook stream; macro sheets, chart sheets, dialog sheets

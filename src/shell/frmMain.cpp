@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 
 #include "analysis/chart_points.h"
 #include "analysis/column_choice.h"
@@ -100,8 +101,14 @@ void frmMain::mnuOpen_Click() {
         }
         m_openFilterIndex = choice->filterIndex;
         // The filter chosen in the dialog decides the import, not the file's name.
-        const DataKind kind =
-            choice->filterIndex == kExcelFilter ? DataKind::Workbook : DataKind::Text;
+        constexpr DataKind kByFilter[] = {DataKind::Xls,
+                                          DataKind::Text,
+                                          DataKind::Xlsx,
+                                          DataKind::Ods,
+                                          DataKind::SeparatedValues,
+                                          DataKind::ByContent};
+        const auto filter = static_cast<std::size_t>(std::clamp(choice->filterIndex, 1, 6) - 1);
+        const DataKind kind = kByFilter[filter];
         m_model->change([&](DataGrid& grid) { loadDataSet(grid, choice->path, kind); });
     });
 }

@@ -82,7 +82,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {data + " --x 0 --y 1 --bins 0", 2, "The number of bins must be greater than 0."},
         {data + " --x 0 --y 1 --min 5", 2, "must be shorter than the length"},
         {data + " --x 0 --y 0", 2, "Please enter valid column numbers"},
-        {data + " --x 0 --y abc", 2, "Please enter valid column numbers"},
+        {data + " --x 0 --y abc", 2, "no column is named 'abc'; the data set has no column names"},
         {data + " --x 0", 2, "both --x and --y"},
         {data + " --x 0 --y 1 --bins", 2, "--bins needs a value"},
         {data + " --x 0 --y 1 --max abc", 2, "--max: 'abc' is not a number"},

@@ -230,7 +230,7 @@ TEST(ReadWorkbook, SaysWhatIsWrongWithAFileThatIsNoReadableWorkbook) {
 TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
     const testing::TempDir dir;
     setWorkbookHelper(TESSELIN_CLI);
-    EXPECT_EQ(contents(readWorkbookIsolated(kData / "formulas.xls")),
+    EXPECT_EQ(contents(readWorkbookIsolated(kData / "formulas.xls").table),
               contents(readWorkbook(kData / "formulas.xls")));
     EXPECT_FAILURE((void)readWorkbookIsolated(dir.write("text.xls", "1 2\r\n")),
                    FailureNumber::ExternalTableFormat, "is not an Excel 97-2003");
@@ -240,8 +240,8 @@ TEST(ReadWorkbookIsolated, GivesWhatTheHelperReadsAndSurvivesItsCrash) {
         wide, {.biff8 = true,
                .sharedStrings = true,
                .sheets = {{.rows = {{std::string(30000, 'w')}, {std::string(30000, 'v')}}}}});
-    EXPECT_FAILURE((void)readWorkbookIsolated(wide, kMaxCounter, 50000), FailureNumber::OutOfMemory,
-                   "Out of memory");
+    EXPECT_FAILURE((void)readWorkbookIsolated(wide, SpreadsheetKind::Xls, kMaxCounter, 50000),
+                   FailureNumber::OutOfMemory, "Out of memory");
     setWorkbookHelper(dir.path() / "missing-helper");
     EXPECT_FAILURE((void)readWorkbookIsolated(kData / "basic.xls"), FailureNumber::FileNotFound,
                    "The workbook reader " + (dir.path() / "missing-helper").string() +

@@ -26,7 +26,10 @@ TEST_F(MainWindowTest, FileOpenLoadsATextFileAndRemovesItsBlankRows) {
               QAbstractItemView::NoEditTriggers);
 
     const auto& request = dialogs.fileDialogs().front();
-    EXPECT_EQ(request.filter, "Excel (*.xls)|*.xls|Text (*.txt)|*.txt");
+    EXPECT_EQ(request.filter,
+              "Excel (*.xls)|*.xls|Text (*.txt)|*.txt|Excel workbook (*.xlsx)|*.xlsx|"
+              "OpenDocument spreadsheet (*.ods)|*.ods|Separated values (*.csv *.tsv)|*.csv "
+              "*.tsv|All data files|*.xls *.txt *.xlsx *.ods *.csv *.tsv");
     EXPECT_EQ(request.filterIndex, 1);
     EXPECT_TRUE(request.fileMustExist);
     EXPECT_EQ(request.fileName, "");

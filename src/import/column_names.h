@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tesselin {
+
+class DataGrid;
+
+// A cell text that the readers take as a value: wholly a number, or an ISO
+// 8601 date or date-time.
+bool isNumberOrDate(std::string_view text);
+
+// The header rule of separated values and of .xlsx and .ods sheets: the first
+// row is a header when one of its cells is neither a number, a date nor empty
+// while the same column of the next row holds a number or a date (so columns
+// of text, such as a sensor's name, do not stop it). A header row is taken out
+// of the table (which has no caption row) and its texts come back as the
+// column names; otherwise nothing changes and no names come back.
+std::vector<std::string> takeHeader(DataGrid& table);
+
+// The caption of column k with its name: "Col. 0 JD", or "Col. 0" without.
+std::string namedCaption(int col, const std::vector<std::string>& names);
+
+// The name in a caption made by namedCaption ("JD" in "Col. 0 JD").
+std::string_view nameInCaption(int col, std::string_view caption);
+
+}  // namespace tesselin

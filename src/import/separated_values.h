@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/DataGrid.h"
+
+namespace tesselin {
+
+class TextSource;
+
+// Reads separated values (RFC 4180) record by record: the separator is found
+// from the first lines among comma, semicolon and tab; fields may be quoted,
+// with doubled quotes and separators and line breaks inside; records end at
+// CR, CR LF or LF. Spaces around an unquoted field are trimmed (so "1, 2"
+// gives 1 and 2). Each field is then read as people write it: with a
+// semicolon separator a decimal-comma number ("11,727", "-0,5",
+// "1.234,5") gets a full stop, and an ISO 8601 date or date-time becomes its
+// spreadsheet serial number (UTC for offsets).
+class SeparatedValues {
+public:
+    // A field longer than maxField bytes stops the reading with an Out of
+    // memory failure.
+    SeparatedValues(TextSource& source, std::size_t maxField);
+
+    // The next record; false at the end.
+    bool next(std::vector<std::string>& fields);
+
+    char separator() const noexcept { return m_separator; }
+
+private:
+    bool fill();  // more text into m_text; false at the end
+    void finishField(std::vector<std::string>& fields);
+
+    TextSource& m_source;
+    std::size_t m_maxField;
+    std::string m_text;  // read but not yet parsed
+    std::size_t m_at = 0;
+    bool m_ended = false;
+    char m_separator = ',';
+    std::string m_field;
+    bool m_quoted = false;
+};
+
+// A file of separated values as a table (no caption row): one row per record.
+// Records from mostRows on are counted but not kept; `records` counts them
+// all. A record of more fields than a line of text may have is an Overflow.
+struct SeparatedTable {
+    DataGrid table;
+    std::uint64_t records = 0;
+};
+SeparatedTable readSeparatedValues(std::istream& in, std::string_view sourceName,
+                                   std::uint32_t mostRows, std::size_t memoryBudget);
+
+// A field as the readers of separated values store it (see above).
+std::string normalisedField(std::string_view field, char separator);
+
+}  // namespace tesselin

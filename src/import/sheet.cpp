@@ -1,0 +1,42 @@
+#include "import/sheet.h"
+
+#include "common/Failure.h"
+
+namespace tesselin {
+
+DataGrid tableOfSheet(const std::function<SheetExtent(const CellSink&)>& read,
+                      std::uint32_t mostRows, std::size_t memoryBudget,
+                      const std::function<Failure(std::uint32_t rows)>& tooManyRows) {
+    DataGrid table;
+    table.setMemoryBudget(memoryBudget);
+    table.setRows(0);
+    table.setCols(0);
+    const SheetExtent extent =
+        read([&table](std::uint32_t row, std::uint32_t column, std::string_view text) {
+            const auto r = static_cast<int>(row);
+            const auto c = static_cast<int>(column);
+            if (r >= table.Rows()) {
+                table.setRows(r + 1);
+            }
+            if (c >= table.Cols()) {
+                table.setCols(c + 1);
+            }
+            table.setTextMatrix(r, c, text);
+        });
+    if (extent.rows > mostRows) {
+        throw tooManyRows(extent.rows);
+    }
+    // Empty cells at the end of the sheet count in its size.
+    table.setRows(static_cast<int>(extent.rows));
+    table.setCols(static_cast<int>(extent.columns));
+    return table;
+}
+
+Failure tooManyRowsForTheWindow(std::string_view name, std::uint64_t rows) {
+    return Failure::overflow("Overflow: " + std::string(name) + " has " + std::to_string(rows) +
+                             " rows of data; this window takes at most " +
+                             std::to_string(kMaxCounter - 1) +
+                             ". tesselin-cli analyses data sets of any size.");
+}
+
+}  // namespace tesselin

@@ -1,0 +1,162 @@
+#include "import/spreadsheet.h"
+
+#include <glib.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-input.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "common/Failure.h"
+#include "import/compound_file.h"
+#include "import/sheet.h"
+#include "import/workbook_import.h"
+#include "import/zip_archive.h"
+#include "import/zip_workbooks.h"
+
+namespace tesselin {
+namespace {
+
+constexpr std::string_view kOdsMimeType = "application/vnd.oasis.opendocument.spreadsheet";
+
+// What a file proved to be, for the readers and for the messages.
+enum class Content { Xls, Xlsx, Ods, OtherZip, Empty, Other };
+
+std::string describe(Content content) {
+    switch (content) {
+        case Content::Xls:
+            return "an Excel 97-2003 or 5.0/95 workbook (.xls)";
+        case Content::Xlsx:
+            return "an Excel 2007 or later workbook (.xlsx)";
+        case Content::Ods:
+            return "an OpenDocument spreadsheet (.ods)";
+        case Content::OtherZip:
+            return "a zip archive that holds no spreadsheet";
+        case Content::Empty:
+        case Content::Other:
+            break;
+    }
+    return "no workbook";
+}
+
+Content asContent(SpreadsheetKind kind) {
+    switch (kind) {
+        case SpreadsheetKind::Xlsx:
+            return Content::Xlsx;
+        case SpreadsheetKind::Ods:
+            return Content::Ods;
+        default:
+            return Content::Xls;
+    }
+}
+
+Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::string& name,
+                 std::size_t memoryBudget) {
+    std::array<char, 8> start{};
+    const auto got = static_cast<std::size_t>(
+        std::min<gsf_off_t>(gsf_input_size(input), static_cast<gsf_off_t>(start.size())));
+    if (got > 0 && gsf_input_read(input, got, reinterpret_cast<guint8*>(start.data())) == nullptr) {
+        throw Failure::damagedWorkbook(name);
+    }
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    const std::string_view head(start.data(), got);
+    if (got == 0) {
+        return Content::Empty;
+    }
+    if (head == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") {
+        return Content::Xls;
+    }
+    if (!head.starts_with("PK\x03\x04")) {
+        return Content::Other;
+    }
+    zip = std::make_unique<ZipArchive>(input, name, memoryBudget);
+    if (zip->has("xl/workbook.xml")) {
+        return Content::Xlsx;
+    }
+    if (zip->text("mimetype", kOdsMimeType.size() + 64) == kOdsMimeType) {
+        return Content::Ods;
+    }
+    return Content::OtherZip;
+}
+
+}  // namespace
+
+std::string_view spreadsheetKindName(SpreadsheetKind kind) {
+    switch (kind) {
+        case SpreadsheetKind::Xls:
+            return "xls";
+        case SpreadsheetKind::Xlsx:
+            return "xlsx";
+        case SpreadsheetKind::Ods:
+            return "ods";
+        case SpreadsheetKind::Any:
+            break;
+    }
+    return "any";
+}
+
+std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name) {
+    for (const SpreadsheetKind kind : {SpreadsheetKind::Xls, SpreadsheetKind::Xlsx,
+                                       SpreadsheetKind::Ods, SpreadsheetKind::Any}) {
+        if (spreadsheetKindName(kind) == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
+                           std::uint32_t mostRows, std::size_t memoryBudget) {
+    const std::string& name = file.name();
+    std::unique_ptr<GsfInput, decltype(&g_object_unref)> input(
+        gsf_input_stdio_new_FILE(name.c_str(), file.stream(), TRUE), &g_object_unref);
+    if (!input) {
+        throw Failure::damagedWorkbook(name);
+    }
+    std::unique_ptr<ZipArchive> zip;
+    const Content content = identify(input.get(), zip, name, memoryBudget);
+    const Content wanted = asContent(requested);
+    if (content == Content::Empty) {
+        throw Failure::notAWorkbook(name, "is empty.");
+    }
+    if (content == Content::Other || content == Content::OtherZip) {
+        throw Failure::notAWorkbook(name,
+                                    content == Content::OtherZip
+                                        ? "is " + describe(content) + "."
+                                        : "is not " +
+                                              (requested == SpreadsheetKind::Any
+                                                   ? std::string("a workbook (.xls, .xlsx or .ods)")
+                                                   : describe(wanted)) +
+                                              ".");
+    }
+    if (requested != SpreadsheetKind::Any && content != wanted) {
+        throw Failure::notAWorkbook(name, "is " + describe(content) + ", not " + describe(wanted) +
+                                              ". Open it as the kind of file it is.");
+    }
+    const auto tooManyRows = [&](std::uint32_t rows) {
+        return tooManyRowsForTheWindow(name, rows);
+    };
+    switch (content) {
+        case Content::Xlsx:
+            return {tableOfSheet(
+                        [&](const CellSink& onCell) {
+                            return readFirstXlsxWorksheet(*zip, mostRows, onCell);
+                        },
+                        mostRows, memoryBudget, tooManyRows),
+                    SpreadsheetKind::Xlsx};
+        case Content::Ods:
+            return {tableOfSheet(
+                        [&](const CellSink& onCell) {
+                            return readFirstOdsTable(*zip, mostRows, onCell);
+                        },
+                        mostRows, memoryBudget, tooManyRows),
+                    SpreadsheetKind::Ods};
+        default:
+            input.reset();
+            zip.reset();
+            return {readWorkbook(file, mostRows, memoryBudget), SpreadsheetKind::Xls};
+    }
+}
+
+}  // namespace tesselin
