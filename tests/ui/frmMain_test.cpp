@@ -105,6 +105,20 @@ TEST_F(MainWindowTest, FileOpenReadsTheFirstSheetOfAWorkbookAndReplacesWhatWasTh
                                       {"5", "", "gap"},
                                       {"1E+20", "7", ""}}));
 
+    // "All data files": by content, with the names of a header in the captions.
+    open(kData / "tables" / "libreoffice.ods", 6);
+    const Table grid = shownGrid(main);
+    EXPECT_EQ(grid[0], (std::vector<std::string>{"Col. 0 time", "Col. 1 mag", "Col. 2 double",
+                                                 "Col. 3 sensor"}));
+    EXPECT_EQ(grid[1], (std::vector<std::string>{"45000", "11.5", "23", "CCD-1"}));
+    open(kData / "tables" / "libreoffice.ods", 3);  // the .xlsx filter: refused, grid kept
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_NE(dialogs.messages()[0].text.find("is an OpenDocument spreadsheet (.ods), not an "
+                                              "Excel 2007 or later workbook (.xlsx)"),
+              std::string::npos);
+    EXPECT_EQ(shownGrid(main), grid);
+    dialogs.clear();
+
     open(kData / "empty_first_sheet.xls", 1);
     EXPECT_EQ(shownGrid(main), (Table{{"Col. 0", "Col. 1"}}));
     open(kData / "formulas.xls", 2);  // the Text filter reads a workbook as text

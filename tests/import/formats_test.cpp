@@ -1,0 +1,289 @@
+// The data formats beyond whitespace text and .xls: separated values, .xlsx
+// and .ods, with their column names, dates and hostile variants.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/dates.h"
+#include "common/numbers.h"
+#include "import/column_names.h"
+#include "import/compound_file.h"
+#include "import/data_set.h"
+#include "import/isolated_reader.h"
+#include "import/separated_values.h"
+#include "import/spreadsheet.h"
+#include "support/CliRunner.h"
+#include "support/Expectations.h"
+#include "support/GridTables.h"
+#include "support/TempDir.h"
+#include "support/ZipWriter.h"
+
+namespace tesselin {
+namespace {
+
+using testing::contents;
+using testing::Table;
+const std::filesystem::path kTables = std::filesystem::path(TESSELIN_TEST_DATA_DIR) / "tables";
+
+TEST(DataFormats, EveryFormOfTheMeasurementsGivesTheSameResultsFile) {
+    const testing::TempDir dir;
+    const std::string expected =
+        testing::runTesselinCli((kTables / "measurements.txt").string() + " --x 0 --y 1", dir).out;
+    ASSERT_FALSE(expected.empty());
+    for (const char* file : {"libreoffice.csv", "decimal_commas.csv", "timestamps.tsv",
+                             "libreoffice.xlsx", "openpyxl.xlsx", "libreoffice.ods"}) {
+        const auto run =
+            testing::runTesselinCli((kTables / file).string() + " --x time --y mag", dir);
+        EXPECT_EQ(run.status, 0) << file << run.err;
+        EXPECT_EQ(run.out, expected) << file;
+    }
+}
+
+TEST(IsoDates, BecomeSerialNumbersLikeWorkbookDates) {
+    const struct {
+        const char* text;
+        std::optional<double> serial;
+    } cases[] = {
+        {"1899-12-30", 0},
+        {"2022-01-01", 44562},
+        {"2022-01-01 06:00", 44562.25},
+        {"2022-01-01T06:00:00.5", 44562.25 + 0.5 / 86400},
+        {"2024-03-01T00:00:04Z", 45352 + 4.0 / 86400},
+        {"2022-01-01T08:00+02:00", 44562.25},
+        {"2022-01-01T04:00-0200", 44562.25},
+        {"2022-02-30", std::nullopt},
+        {"2022-1-1", std::nullopt},
+        {"2022-01-01T25:00", std::nullopt},
+        {"2022-01-01 06:00 x", std::nullopt},
+        {"45000", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isoDateSerial(c.text), c.serial) << c.text;
+    }
+}
+
+Table readValues(const std::string& bytes) {
+    std::istringstream in(bytes);
+    return contents(readSeparatedValues(in, "test.csv", 100, 1 << 20).table);
+}
+
+TEST(SeparatedValues, ReadsFieldsAsPeopleWriteThem) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        Table expected;
+    } cases[] = {
+        {"comma", "a,b\r\n1,2\r\n", {{"a", "b"}, {"1", "2"}}},
+        {"quotes", "\"x, \"\"y\"\"\nz\",2\n", {{"x, \"y\"\nz", "2"}}},
+        {"spaces around unquoted fields", "1, 2 ,\" 3 \"\n", {{"1", "2", " 3 "}}},
+        {"tab", "1\t2,5\n3\t4\n", {{"1", "2,5"}, {"3", "4"}}},
+        {"semicolon with decimal commas",
+         "11,727;-0,5;1.234,5;a,b;1,2,3\n1;2;3;4;5\n",
+         {{"11.727", "-0.5", "1234.5", "a,b", "1,2,3"}, {"1", "2", "3", "4", "5"}}},
+        {"a comma stays with a comma separator", "\"1,5\",2\n", {{"1,5", "2"}}},
+        {"dates",
+         "2022-01-01,2022-01-01 06:00,2024-03-01T00:00:04Z\n",
+         {{"44562", "44562.25", numberText(45352 + 4.0 / 86400)}}},
+        {"byte-order mark and CR line ends",
+         "\xEF\xBB\xBF"
+         "a,b\r1,2",
+         {{"a", "b"}, {"1", "2"}}},
+        {"short records", "1,2,3\n4\n", {{"1", "2", "3"}, {"4", "", ""}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readValues(c.bytes), c.expected) << c.name;
+    }
+}
+
+TEST(ColumnNames, TheFirstRowIsAHeaderWhenItNamesColumnsOfValues) {
+    const struct {
+        Table rows;
+        std::vector<std::string> names;
+    } cases[] = {
+        {{{"JD", "mag"}, {"2459000.5", "11.7"}}, {"JD", "mag"}},
+        {{{"sensor", "time"}, {"CCD", "2022-01-01"}}, {"sensor", "time"}},
+        {{{"1", "2"}, {"3", "4"}}, {}},
+        {{{"a", "b"}, {"c", "d"}}, {}},
+        {{{"", "x"}, {"1", "y"}}, {}},
+        {{{"JD", "mag"}}, {}},
+    };
+    for (const auto& c : cases) {
+        DataGrid table = testing::gridOf(c.rows);
+        EXPECT_EQ(takeHeader(table), c.names) << c.rows[0][0];
+        EXPECT_EQ(table.Rows(), static_cast<int>(c.rows.size() - (c.names.empty() ? 0 : 1)));
+    }
+    EXPECT_EQ(namedCaption(0, {"JD"}), "Col. 0 JD");
+    EXPECT_EQ(nameInCaption(1, "Col. 1 mag"), "mag");
+}
+
+// A minimal .xlsx around a sheet's rows, with its own extra parts.
+std::vector<std::pair<std::string, std::string>> xlsx(
+    const std::string& sheetData, const std::string& workbookExtra = {},
+    std::vector<std::pair<std::string, std::string>> extra = {}) {
+    const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    std::vector<std::pair<std::string, std::string>> parts = {
+        {"xl/workbook.xml",
+         "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rel + "\">" + workbookExtra +
+             "<sheets><sheet name=\"Chart\" sheetId=\"2\" r:id=\"rId2\"/>"
+             "<sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+         "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+             rel +
+             "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+             rel + "/chartsheet\" Target=\"chartsheets/sheet1.xml\"/></Relationships>"},
+        {"xl/styles.xml", "<styleSheet xmlns=\"" + main +
+                              "\"><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs>"
+                              "</styleSheet>"},
+        {"xl/sharedStrings.xml",
+         "<sst xmlns=\"" + main +
+             "\"><si><t>shared</t></si><si><r><t>ri</t></r><r><t>ch</t></r><rPh><t>x</t>"
+             "</rPh></si></sst>"},
+        {"xl/worksheets/sheet1.xml",
+         "<worksheet xmlns=\"" + main + "\"><sheetData>" + sheetData + "</sheetData></worksheet>"}};
+    for (auto& [name, bytes] : extra) {  // a part given here replaces the usual one
+        std::erase_if(parts, [&](const auto& part) { return part.first == name; });
+        parts.emplace_back(name, bytes);
+    }
+    return parts;
+}
+
+std::vector<std::pair<std::string, std::string>> ods(const std::string& rows) {
+    return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+            {"content.xml",
+             "<office:document-content "
+             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+             "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1."
+             "0\"><office:body><office:spreadsheet><table:table>" +
+                 rows +
+                 "</table:table><table:table><table:table-row><table:table-cell "
+                 "office:value-type=\"float\" office:value=\"9\"/></table:table-row>"
+                 "</table:table></office:spreadsheet></office:body>"
+                 "</office:document-content>"}};
+}
+
+SheetTable readZip(const testing::TempDir& dir,
+                   const std::vector<std::pair<std::string, std::string>>& entries,
+                   std::size_t budget = 1 << 20) {
+    const auto file = dir.path() / "book.zip";
+    testing::writeZip(file, entries);
+    xls::WorkbookFile opened(file);
+    return readSpreadsheet(opened, SpreadsheetKind::Any, 100, budget);
+}
+
+TEST(ZipWorkbooks, ReadTheFirstWorksheetCellByCell) {
+    const testing::TempDir dir;
+    const std::string date1904 = "<workbookPr date1904=\"1\"/>";
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> entries;
+        Table expected;
+    } cases[] = {
+        {"xlsx values",
+         xlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+              "<c r=\"D1\" t=\"inlineStr\"><is><t>in</t></is></c></row>"
+              "<row r=\"3\"><c r=\"A3\"><v>1.5E-7</v></c><c t=\"b\"><v>1</v></c><c t=\"e\">"
+              "<v>#DIV/0!</v></c><c t=\"str\"><f>A1</f><v>text</v></c><c><f>A1</f></c>"
+              "<c s=\"1\"><v>45000.5</v></c><c t=\"d\"><v>2022-01-01T06:00:00</v></c></row>"),
+         {{"shared", "rich", "", "in", "", "", ""},
+          {"", "", "", "", "", "", ""},
+          {"1.5E-07", "TRUE", "", "text", "", "45000.5", "44562.25"}}},
+        {"xlsx 1904 dates",
+         xlsx("<row><c s=\"1\"><v>1</v></c><c><v>1</v></c></row>", date1904),
+         {{"1463", "1"}}},
+        {"ods values",
+         ods("<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"2.5\" "
+             "table:number-columns-repeated=\"2\"/><table:table-cell/><table:table-cell "
+             "office:value-type=\"date\" office:date-value=\"2022-01-01T06:00:00\"/>"
+             "<table:table-cell office:value-type=\"time\" office:time-value=\"PT06H00M00S\"/>"
+             "<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\"/>"
+             "<table:table-cell office:value-type=\"string\" calcext:value-type=\"error\">"
+             "<text:p>#DIV/0!</text:p></table:table-cell><table:table-cell "
+             "office:value-type=\"string\"><text:p>a<text:s text:c=\"2\"/>b</text:p><text:p>c"
+             "</text:p></table:table-cell><table:covered-table-cell/>"
+             "<table:table-cell table:number-columns-repeated=\"16000\"/></table:table-row>"
+             "<table:table-row table:number-rows-repeated=\"2\"><table:table-cell "
+             "office:value-type=\"float\" office:value=\"7\"/></table:table-row>"
+             "<table:table-row table:number-rows-repeated=\"1048000\"><table:table-cell/>"
+             "</table:table-row>"),
+         {{"2.5", "2.5", "", "44562.25", "0.25", "TRUE", "", "a  b\nc"},
+          {"7", "", "", "", "", "", "", ""},
+          {"7", "", "", "", "", "", "", ""}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(contents(readZip(dir, c.entries).table), c.expected) << c.name;
+    }
+}
+
+TEST(ZipWorkbooks, RefuseHostileArchivesWithOneClearMessage) {
+    const testing::TempDir dir;
+    std::string nested;
+    for (int i = 0; i < 70; ++i) {
+        nested += "<x>";
+    }
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> entries;
+        const char* says;
+    } cases[] = {
+        {"document type",
+         xlsx("", "",
+              {{"xl/worksheets/sheet1.xml",
+                "<!DOCTYPE w [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;\">]><w>&b;</w>"}}),
+         "declares a document type"},
+        {"nesting", xlsx(nested), "nests deeper than 64 levels"},
+        {"bomb", xlsx(std::string(60'000'000, ' ')), "beyond any sane bound"},
+        {"beyond the budget",
+         xlsx("<row><c t=\"inlineStr\"><is><t>" + std::string(2 << 20, 'w') +
+              "</t></is></c></row>"),
+         "beyond any sane bound"},
+        {"a cell beyond the last column", xlsx("<row><c r=\"ZZZ1\"><v>1</v></c></row>"),
+         "beyond the sheet's last row or column"},
+        {"a shared string beyond the table", xlsx("<row><c t=\"s\"><v>7</v></c></row>"),
+         "refers to shared string 7 of 2"},
+        {"rows repeated beyond the sheet",
+         ods("<table:table-row table:number-rows-repeated=\"2000000\"><table:table-cell "
+             "office:value-type=\"float\" office:value=\"1\"/></table:table-row>"),
+         "repeated beyond the sheet's 1048576 rows"},
+        {"no spreadsheet inside",
+         {{"readme.txt", "hello"}},
+         "a zip archive that holds no spreadsheet"},
+        {"not well-formed", xlsx("<row><c>"), "is not well-formed XML"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FAILURE((void)readZip(dir, c.entries), FailureNumber::ExternalTableFormat, c.says)
+            << c.name;
+    }
+}
+
+TEST(DataSets, AreRefusedWholeWhenTheWindowCannotHoldThem) {
+    const testing::TempDir dir;
+    setWorkbookHelper(TESSELIN_CLI);
+    std::string lines = "x,y\n";
+    for (int i = 0; i < 32767; ++i) {
+        lines += std::to_string(i) + ",1\n";
+    }
+    DataGrid grid;
+    EXPECT_FAILURE(loadDataSet(grid, dir.write("long.csv", lines), DataKind::ByContent),
+                   FailureNumber::Overflow, "has 32767 rows of data");
+    EXPECT_EQ(grid.Rows(), 2);  // as it was
+    lines.erase(lines.rfind("32766,1\n"));
+    loadDataSet(grid, dir.write("longest.csv", lines), DataKind::ByContent);
+    EXPECT_EQ(grid.Rows(), 32767);
+    EXPECT_EQ(grid.TextMatrix(0, 1), "Col. 1 y");
+
+    EXPECT_FAILURE(loadDataSet(grid, dir.write("binary.dat", std::string("1 2\0\x01", 5)),
+                               DataKind::ByContent),
+                   FailureNumber::ExternalTableFormat, "holds binary data");
+    EXPECT_FAILURE(loadDataSet(grid, dir.write("text.xlsx", "1 2\n"), DataKind::ByContent),
+                   FailureNumber::ExternalTableFormat, "is named as a workbook but holds text");
+    EXPECT_FAILURE(loadDataSet(grid, kTables / "libreoffice.ods", DataKind::Xlsx),
+                   FailureNumber::ExternalTableFormat,
+                   "is an OpenDocument spreadsheet (.ods), not an Excel 2007 or later workbook");
+}
+
+}  // namespace
+}  // namespace tesselin
