@@ -269,6 +269,25 @@ TEST_F(ResultsWindowTest, SavesTheResultsAndAsksBeforeOverwriting) {
     EXPECT_EQ(request.fileName, "");
 }
 
+// Separated values, ISO timestamps and a workbook of another writer: opened by
+// content, analysed with the defaults, saved as tesselin-cli writes them.
+TEST_F(ResultsWindowTest, SavesWhatTheBatchCompanionWritesForEveryFormOfTheData) {
+    const auto tables = std::filesystem::path(TESSELIN_TEST_DATA_DIR) / "tables";
+    for (const char* file : {"decimal_commas.csv", "timestamps.tsv", "openpyxl.xlsx"}) {
+        open(tables / file, 6);
+        for (int question = 0; question < 3; ++question) {
+            dialogs.acceptInputDefault();
+        }
+        const auto window = openResults();
+        const auto saved = dir.path() / (std::string(file) + ".results");
+        dialogs.chooseFile(saved.string(), 1);
+        trigger(*window, "mnuSave");
+        const auto cli = testing::runTesselinCli((tables / file).string() + " --x 0 --y 1", dir);
+        EXPECT_EQ(fileText(saved), cli.out) << file;
+        EXPECT_FALSE(cli.out.empty()) << cli.err;
+    }
+}
+
 TEST_F(ResultsWindowTest, ASaveThatFailsShowsOneBoxAndKeepsTheOldFile) {
     load(kExample);
     answers({"2", "0", "3"});
