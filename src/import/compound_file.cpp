@@ -17,8 +17,21 @@
 
 #include "common/Failure.h"
 #include "common/file_access.h"
+#include "import/signatures.h"
 
 namespace tesselin::xls {
+
+std::string signatureOf(GsfInput* input, const std::string& name) {
+    std::array<char, kCompoundFileSignature.size()> start{};
+    const auto got = static_cast<std::size_t>(
+        std::min<gsf_off_t>(gsf_input_size(input), static_cast<gsf_off_t>(start.size())));
+    if (got > 0 && gsf_input_read(input, got, reinterpret_cast<guint8*>(start.data())) == nullptr) {
+        throw Failure::damagedWorkbook(name);
+    }
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    return std::string(start.data(), got);
+}
+
 namespace {
 
 struct GObjectUnref {
@@ -27,20 +40,10 @@ struct GObjectUnref {
 template <typename T>
 using GPtr = std::unique_ptr<T, GObjectUnref>;
 
-constexpr std::string_view kCompoundSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-constexpr std::string_view kZipSignature = "PK\x03\x04";
-
 // A plainer answer than "damaged" for files that are something else.
 void checkSignature(GsfInput* input, const std::string& name) {
-    std::array<char, 8> start{};
-    const auto got = static_cast<std::size_t>(
-        std::min<gsf_off_t>(gsf_input_size(input), static_cast<gsf_off_t>(start.size())));
-    if (got > 0 && gsf_input_read(input, got, reinterpret_cast<guint8*>(start.data())) == nullptr) {
-        throw Failure::damagedWorkbook(name);
-    }
-    gsf_input_seek(input, 0, G_SEEK_SET);
-    const std::string_view head(start.data(), got);
-    if (got == 0) {
+    const std::string head = signatureOf(input, name);
+    if (head.empty()) {
         throw Failure::notAWorkbook(name, "is empty.");
     }
     if (head.starts_with(kZipSignature)) {
@@ -48,7 +51,7 @@ void checkSignature(GsfInput* input, const std::string& name) {
                                     "is an Excel 2007 or later workbook (.xlsx). Save it in the "
                                     "Excel 97-2003 format (.xls) and open it again.");
     }
-    if (head != kCompoundSignature) {
+    if (head != kCompoundFileSignature) {
         throw Failure::notAWorkbook(name, "is not an Excel 97-2003 or 5.0/95 workbook (.xls).");
     }
 }

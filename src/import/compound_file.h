@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// libgsf's input type, as its own headers declare it.
+typedef struct _GsfInput GsfInput;
+
 namespace tesselin::xls {
 
 // An .xls file opened for reading. Opening checks the file as every import
@@ -35,6 +38,10 @@ private:
     std::string m_name;
     std::unique_ptr<std::FILE, Closer> m_file;
 };
+
+// The first bytes of an input (at most eight), by which a file is known; the
+// input is left at its start.
+std::string signatureOf(GsfInput* input, const std::string& name);
 
 // The same from a whole file held in memory (for the fuzzer).
 std::vector<std::uint8_t> workbookStreamOf(std::span<const std::uint8_t> file,

@@ -14,6 +14,7 @@
 #include "import/isolated_reader.h"
 #include "import/separated_values.h"
 #include "import/sheet.h"
+#include "import/signatures.h"
 #include "import/text_import.h"
 #include "import/workbook_import.h"
 
@@ -35,7 +36,7 @@ Content sniff(const std::filesystem::path& path) {
     std::array<char, 1 << 16> start{};
     in.read(start.data(), start.size());
     const std::string_view head(start.data(), static_cast<std::size_t>(in.gcount()));
-    if (head.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || head.starts_with("PK\x03\x04")) {
+    if (head.starts_with(kCompoundFileSignature) || head.starts_with(kZipSignature)) {
         return Content::Workbook;
     }
     const bool utf16 = head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF");

@@ -4,13 +4,13 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 
-#include <array>
 #include <memory>
 #include <string>
 
 #include "common/Failure.h"
 #include "import/compound_file.h"
 #include "import/sheet.h"
+#include "import/signatures.h"
 #include "import/workbook_import.h"
 #include "import/zip_archive.h"
 #include "import/zip_workbooks.h"
@@ -53,21 +53,14 @@ Content asContent(SpreadsheetKind kind) {
 
 Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::string& name,
                  std::size_t memoryBudget) {
-    std::array<char, 8> start{};
-    const auto got = static_cast<std::size_t>(
-        std::min<gsf_off_t>(gsf_input_size(input), static_cast<gsf_off_t>(start.size())));
-    if (got > 0 && gsf_input_read(input, got, reinterpret_cast<guint8*>(start.data())) == nullptr) {
-        throw Failure::damagedWorkbook(name);
-    }
-    gsf_input_seek(input, 0, G_SEEK_SET);
-    const std::string_view head(start.data(), got);
-    if (got == 0) {
+    const std::string head = xls::signatureOf(input, name);
+    if (head.empty()) {
         return Content::Empty;
     }
-    if (head == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") {
+    if (head == kCompoundFileSignature) {
         return Content::Xls;
     }
-    if (!head.starts_with("PK\x03\x04")) {
+    if (!head.starts_with(kZipSignature)) {
         return Content::Other;
     }
     zip = std::make_unique<ZipArchive>(input, name, memoryBudget);
