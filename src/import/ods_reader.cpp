@@ -120,11 +120,7 @@ public:
 
     void text(std::string_view characters) override {
         if (m_inCell && !m_inNote && m_paragraphs > 0) {
-            if (m_text.size() + characters.size() > m_budget) {
-                throw Failure::outOfMemory("Out of memory: " + m_name +
-                                           " holds more text than the data grid may take");
-            }
-            m_text.append(characters);
+            append(characters);
         }
     }
 
@@ -132,6 +128,18 @@ public:
     bool sawTable() const { return m_done || m_tableDepth > 0; }
 
 private:
+    void append(std::string_view characters) {
+        if (m_text.size() + characters.size() > m_budget) {
+            throw outOfMemory();
+        }
+        m_text.append(characters);
+    }
+
+    Failure outOfMemory() const {
+        return Failure::outOfMemory("Out of memory: " + m_name +
+                                    " holds more text than the data grid may take");
+    }
+
     void startCell(bool covered, const char** attributes) {
         m_inCell = true;
         m_inNote = false;
@@ -199,6 +207,9 @@ private:
                                                            std::to_string(kSheetColumns) +
                                                            " columns");
             }
+            if ((shown.size() + sizeof(std::uint32_t)) * m_cellRepeats > m_budget) {
+                throw outOfMemory();
+            }
             for (std::uint64_t k = 0; k < m_cellRepeats; ++k) {
                 m_cells.emplace_back(static_cast<std::uint32_t>(m_column + k), shown);
             }
@@ -213,6 +224,16 @@ private:
                                                            std::to_string(kSheetRows) + " rows");
             }
             const std::uint64_t last = m_row + m_rowRepeats;
+            // Repeated rows of text beyond the budget are known before they are made.
+            std::uint64_t rowBytes = 0;
+            for (const auto& cell : m_cells) {
+                rowBytes += cell.second.size() + sizeof(std::uint32_t);
+            }
+            const std::uint64_t kept =
+                m_row < m_mostRows ? std::min<std::uint64_t>(last, m_mostRows) - m_row : 0;
+            if (rowBytes * kept > m_budget) {
+                throw outOfMemory();
+            }
             for (std::uint64_t row = m_row; row < std::min<std::uint64_t>(last, m_mostRows);
                  ++row) {
                 for (const auto& [column, text] : m_cells) {

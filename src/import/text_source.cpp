@@ -61,7 +61,11 @@ std::string_view TextSource::next() {
                 m_encoding =
                     m_decoded[0] == '\xFF' ? Encoding::Utf16LittleEndian : Encoding::Utf16BigEndian;
                 const std::string rest = m_decoded.substr(2);
-                return decodeUtf16(rest, raw.empty());
+                const std::string_view decoded = decodeUtf16(rest, raw.empty());
+                if (!decoded.empty() || raw.empty()) {
+                    return decoded;
+                }
+                continue;  // half a character so far
             } else {
                 m_encoding = Encoding::Bytes;
             }
