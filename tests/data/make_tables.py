@@ -17,11 +17,11 @@ Debian's python3 (python3-openpyxl) and libreoffice-calc:
 """
 import datetime
 import os
-import shutil
-import subprocess
 import tempfile
 
 import openpyxl
+
+from make_workbooks import convert
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "tables")
 DAY_ZERO = datetime.datetime(1899, 12, 30)
@@ -115,13 +115,7 @@ def libreoffice_files(rows):
                                      ("ods", ".ods", "libreoffice.ods"),
                                      ("csv:Text - txt - csv (StarCalc):44,34,76", ".csv",
                                       "libreoffice.csv")]:
-            subprocess.run(
-                ["soffice", "--headless", f"-env:UserInstallation=file://{work}/profile",
-                 "--convert-to", target, "--outdir", work, source],
-                check=True, stdout=subprocess.DEVNULL)
-            produced = os.path.splitext(os.path.basename(source))[0] + suffix
-            shutil.copy(os.path.join(work, produced), path(name))
-
+            convert(source, work, target, os.path.join("tables", name), suffix)
 
 if __name__ == "__main__":
     os.makedirs(HERE, exist_ok=True)
