@@ -29,15 +29,18 @@ std::string lowerExtension(const std::filesystem::path& path) {
 }
 
 // What the first bytes of a file say it is; nothing more is read of it here.
-enum class Content { Workbook, Binary, Text };
+enum class Content { Xls, Zip, Binary, Text };
 
 Content sniff(const std::filesystem::path& path) {
     std::ifstream in = openForReading(path);
     std::array<char, 1 << 16> start{};
     in.read(start.data(), start.size());
     const std::string_view head(start.data(), static_cast<std::size_t>(in.gcount()));
-    if (head.starts_with(kCompoundFileSignature) || head.starts_with(kZipSignature)) {
-        return Content::Workbook;
+    if (head.starts_with(kCompoundFileSignature)) {
+        return Content::Xls;
+    }
+    if (head.starts_with(kZipSignature)) {
+        return Content::Zip;
     }
     const bool utf16 = head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF");
     return !utf16 && head.find('\0') != std::string_view::npos ? Content::Binary : Content::Text;
@@ -46,7 +49,8 @@ Content sniff(const std::filesystem::path& path) {
 DataKind byContent(const std::filesystem::path& path) {
     const std::string extension = lowerExtension(path);
     switch (sniff(path)) {
-        case Content::Workbook:
+        case Content::Xls:
+        case Content::Zip:
             return DataKind::ByContent;
         case Content::Binary:
             throw Failure::notAWorkbook(path.string(),
@@ -88,6 +92,20 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
 }
 
 void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
+    switch (sniff(path)) {
+        case Content::Xls:
+            throw Failure::notAWorkbook(path.string(),
+                                        "is an Excel 97-2003 or 5.0/95 workbook (.xls), not "
+                                        "separated values. Open it as the kind of file it is.");
+        case Content::Zip:
+            throw Failure::notAWorkbook(path.string(),
+                                        "is a zip archive (an .xlsx or .ods workbook, say), not "
+                                        "separated values. Open it as the kind of file it is.");
+        case Content::Binary:
+            throw Failure::notAWorkbook(path.string(), "holds binary data, not separated values.");
+        case Content::Text:
+            break;
+    }
     std::ifstream in = openForReading(path);
     SeparatedTable values =
         readSeparatedValues(in, path.string(), kMaxCounter, grid.memoryBudget());

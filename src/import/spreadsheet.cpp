@@ -113,15 +113,19 @@ SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
     if (content == Content::Empty) {
         throw Failure::notAWorkbook(name, "is empty.");
     }
-    if (content == Content::Other || content == Content::OtherZip) {
+    if (content == Content::OtherZip) {
+        throw Failure::notAWorkbook(name, "is " + describe(content) + ".");
+    }
+    if (content == Content::Other) {
+        // The .xls filter keeps its old words; the others say what the file is.
         throw Failure::notAWorkbook(name,
-                                    content == Content::OtherZip
-                                        ? "is " + describe(content) + "."
-                                        : "is not " +
+                                    requested == SpreadsheetKind::Xls
+                                        ? "is not " + describe(wanted) + "."
+                                        : "is no workbook but a text or other file, not " +
                                               (requested == SpreadsheetKind::Any
                                                    ? std::string("a workbook (.xls, .xlsx or .ods)")
                                                    : describe(wanted)) +
-                                              ".");
+                                              ". Open it as the kind of file it is.");
     }
     if (requested != SpreadsheetKind::Any && content != wanted) {
         throw Failure::notAWorkbook(name, "is " + describe(content) + ", not " + describe(wanted) +

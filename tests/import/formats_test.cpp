@@ -280,9 +280,22 @@ TEST(DataSets, AreRefusedWholeWhenTheWindowCannotHoldThem) {
                    FailureNumber::ExternalTableFormat, "holds binary data");
     EXPECT_FAILURE(loadDataSet(grid, dir.write("text.xlsx", "1 2\n"), DataKind::ByContent),
                    FailureNumber::ExternalTableFormat, "is named as a workbook but holds text");
-    EXPECT_FAILURE(loadDataSet(grid, kTables / "libreoffice.ods", DataKind::Xlsx),
-                   FailureNumber::ExternalTableFormat,
-                   "is an OpenDocument spreadsheet (.ods), not an Excel 2007 or later workbook");
+    // Under a file type of its own, a file of another kind is named for what it is.
+    const struct {
+        std::filesystem::path file;
+        DataKind kind;
+        const char* says;
+    } mismatches[] = {
+        {kTables / "libreoffice.ods", DataKind::Xlsx,
+         "is an OpenDocument spreadsheet (.ods), not an Excel 2007 or later workbook"},
+        {kTables / "openpyxl.xlsx", DataKind::SeparatedValues, "is a zip archive"},
+        {kTables / "measurements.txt", DataKind::Ods,
+         "is no workbook but a text or other file, not an OpenDocument spreadsheet"},
+    };
+    for (const auto& m : mismatches) {
+        EXPECT_FAILURE(loadDataSet(grid, m.file, m.kind), FailureNumber::ExternalTableFormat,
+                       m.says);
+    }
 }
 
 }  // namespace
