@@ -1,6 +1,7 @@
 // The lag binning computation: the step-by-step reference and the production
 // computation on the same data, in the same run, so their ratio can be read
-// directly. Arguments: points, bins, X kind (0 random reals, 1 whole numbers).
+// directly. Arguments: points, bins, X kind (0 random reals, 1 whole numbers),
+// threads (0: all cores), path (0 the cheaper, 1 pair by pair, 2 by ranks).
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -48,9 +49,10 @@ void BM_Production(benchmark::State& state) {
     const auto points = series(static_cast<std::size_t>(state.range(0)), state.range(2) == 1);
     const double length = lengthOf(points);
     const auto threads = static_cast<unsigned>(state.range(3));
+    const auto path = static_cast<tesselin::BinningPath>(state.range(4));
     for (auto _ : state) {
-        auto bins =
-            tesselin::computeBins(points, static_cast<int>(state.range(1)), 0, length, threads);
+        auto bins = tesselin::computeBins(points, static_cast<int>(state.range(1)), 0, length,
+                                          threads, path);
         benchmark::DoNotOptimize(bins.data());
     }
 }
@@ -76,11 +78,19 @@ BENCHMARK(BM_Reference)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Production)
-    ->Args({32767, 25, 0, 0})
-    ->Args({32767, 25, 1, 0})
-    ->Args({32767, 25, 0, 1})
-    ->Args({32767, 32767, 0, 0})
-    ->Args({100000, 25, 0, 0})
+    ->Args({32767, 25, 0, 0, 0})
+    ->Args({32767, 25, 1, 0, 0})
+    ->Args({32767, 25, 0, 1, 0})
+    ->Args({32767, 32767, 0, 0, 0})
+    ->Args({32767, 25, 0, 0, 2})
+    ->Args({32767, 1, 0, 0, 1})
+    ->Args({32767, 1, 0, 0, 2})
+    ->Args({32767, 5, 0, 0, 1})
+    ->Args({32767, 5, 0, 0, 2})
+    ->Args({100000, 25, 0, 0, 1})
+    ->Args({100000, 25, 0, 0, 2})
+    ->Args({1000000, 25, 0, 0, 1})
+    ->Args({1000000, 25, 0, 0, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -3,40 +3,16 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 #include <thread>
+
+#include "analysis/sorted_points.h"
 
 namespace tesselin {
 namespace {
-
-// Points sorted by X, kept as two arrays so that the inner loop streams Y.
-struct SortedPoints {
-    std::vector<double> x;
-    std::vector<double> y;
-    // For each point, the first index whose X is greater than its own.
-    std::vector<std::size_t> nextGreater;
-};
-
-SortedPoints sortByX(std::span<const DataPoint> points) {
-    std::vector<DataPoint> sorted(points.begin(), points.end());
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const DataPoint& a, const DataPoint& b) { return a.x < b.x; });
-    SortedPoints result;
-    const std::size_t n = sorted.size();
-    result.x.resize(n);
-    result.y.resize(n);
-    result.nextGreater.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        result.x[i] = sorted[i].x;
-        result.y[i] = sorted[i].y;
-    }
-    for (std::size_t i = n; i-- > 0;) {
-        result.nextGreater[i] =
-            (i + 1 < n && result.x[i + 1] == result.x[i]) ? result.nextGreater[i + 1] : i + 1;
-    }
-    return result;
-}
 
 struct Accumulator {
     std::vector<double> sum;
@@ -205,7 +181,50 @@ std::vector<std::size_t> chunkBounds(std::size_t n) {
     return bounds;
 }
 
+// Which way of binning costs less: pair by pair (a vectorised walk through
+// every pair, well under a nanosecond each) or through the ranks of Y (a
+// step per point, bin edge and doubling of N, each about 60 times a pair's
+// cost, as measured by the analysis benchmark).
+// TESSELIN_BINNING=pairs or =ranks chooses where the caller does not.
+bool byRanks(std::size_t points, std::size_t bins, BinningPath path) {
+    if (path == BinningPath::Cheaper) {
+        if (const char* forced = std::getenv("TESSELIN_BINNING")) {
+            const std::string_view name(forced);
+            path = name == "ranks"   ? BinningPath::Ranks
+                   : name == "pairs" ? BinningPath::Pairs
+                                     : BinningPath::Cheaper;
+        }
+    }
+    if (path != BinningPath::Cheaper) {
+        return path == BinningPath::Ranks;
+    }
+    const double n = static_cast<double>(points);
+    const double pairCost = 0.5 * n * n;
+    const double rankCost = 60.0 * n * static_cast<double>(bins + 1) * std::log2(n + 2);
+    return rankCost < pairCost;
+}
+
 }  // namespace
+
+SortedPoints sortByX(std::span<const DataPoint> points) {
+    std::vector<DataPoint> sorted(points.begin(), points.end());
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const DataPoint& a, const DataPoint& b) { return a.x < b.x; });
+    SortedPoints result;
+    const std::size_t n = sorted.size();
+    result.x.resize(n);
+    result.y.resize(n);
+    result.nextGreater.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        result.x[i] = sorted[i].x;
+        result.y[i] = sorted[i].y;
+    }
+    for (std::size_t i = n; i-- > 0;) {
+        result.nextGreater[i] =
+            (i + 1 < n && result.x[i + 1] == result.x[i]) ? result.nextGreater[i + 1] : i + 1;
+    }
+    return result;
+}
 
 std::size_t binCount(double binNumber) {
     return static_cast<std::size_t>(std::max(0.0, std::nearbyint(binNumber)));
@@ -231,16 +250,29 @@ std::vector<double> binEdges(double binNumber, double minPeriod, double maxPerio
 }
 
 std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
-                                double minPeriod, double maxPeriod, unsigned threads) {
+                                double minPeriod, double maxPeriod, unsigned threads,
+                                BinningPath path) {
     const std::size_t bins = binCount(binNumber);
     if (minPeriod == maxPeriod && bins > 1) {
         // Every bin of a zero-width range is [MinPeriod, MinPeriod] and holds
         // the same pairs: count them once.
-        const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, threads).front();
+        const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, threads, path).front();
         return std::vector<BinRow>(bins, only);
     }
     const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
     const SortedPoints sorted = sortByX(points);
+    if (threads == 0) {
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    }
+    if (byRanks(sorted.x.size(), bins, path)) {
+        const BinSums binned = binByRanks(sorted, edges, threads);
+        std::vector<BinRow> table(bins);
+        for (std::size_t k = 0; k < bins; ++k) {
+            table[k] = {edges[k], edges[k + 1], binned.sum[k],
+                        static_cast<double>(binned.count[k])};
+        }
+        return table;
+    }
     const std::vector<std::size_t> bounds = chunkBounds(sorted.x.size());
     const std::size_t chunks = bounds.size() - 1;
 
@@ -255,9 +287,6 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
             binPoints(sorted, edges, bounds[c], bounds[c + 1], partial[c]);
         }
     };
-    if (threads == 0) {
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    }
     {
         std::vector<std::jthread> helpers;
         for (std::size_t t = 1; t < std::min<std::size_t>(threads, chunks); ++t) {

@@ -13,6 +13,7 @@ namespace tesselin {
 namespace {
 
 using Points = std::vector<DataPoint>;
+constexpr BinningPath kPaths[] = {BinningPath::Pairs, BinningPath::Ranks};
 using testing::referenceBins;
 
 struct Expected {
@@ -60,8 +61,11 @@ TEST(ComputeBins, MatchesTheWorkedExamplesAndEdgeCases) {
         {"minimum is inclusive", {{0, 0}, {2, 7}}, 2, 2, 3, {{2, 2.5, 7, 1}, {2.5, 3, 0, 0}}},
     };
     for (const auto& c : cases) {
-        for (const unsigned threads : {1u, 2u}) {
-            expectBins(computeBins(c.points, c.bins, c.min, c.max, threads), c.expected, c.name);
+        for (const BinningPath path : kPaths) {
+            for (const unsigned threads : {1u, 2u}) {
+                expectBins(computeBins(c.points, c.bins, c.min, c.max, threads, path), c.expected,
+                           c.name);
+            }
         }
     }
 }
@@ -129,14 +133,16 @@ TEST(ComputeBins, AgreesWithTheStepByStepReferenceOnRandomData) {
             maxPeriod = minPeriod;  // zero-width bins
         }
         const auto expected = referenceBins(points, bins, minPeriod, maxPeriod);
-        const auto actual = computeBins(points, bins, minPeriod, maxPeriod);
-        ASSERT_EQ(actual.size(), expected.bins.size());
-        for (std::size_t k = 0; k < actual.size(); ++k) {
-            ASSERT_EQ(actual[k].start, expected.bins[k].start);
-            ASSERT_EQ(actual[k].end, expected.bins[k].end);
-            ASSERT_EQ(actual[k].count, expected.bins[k].count)
-                << "n " << n << " bins " << bins << " bin " << k;
-            ASSERT_NEAR(actual[k].sum, expected.bins[k].sum, 1e-12 * expected.bins[k].sum);
+        for (const BinningPath path : kPaths) {
+            const auto actual = computeBins(points, bins, minPeriod, maxPeriod, 0, path);
+            ASSERT_EQ(actual.size(), expected.bins.size());
+            for (std::size_t k = 0; k < actual.size(); ++k) {
+                ASSERT_EQ(actual[k].start, expected.bins[k].start);
+                ASSERT_EQ(actual[k].end, expected.bins[k].end);
+                ASSERT_EQ(actual[k].count, expected.bins[k].count)
+                    << "n " << n << " bins " << bins << " bin " << k;
+                ASSERT_NEAR(actual[k].sum, expected.bins[k].sum, 1e-12 * expected.bins[k].sum);
+            }
         }
 
         std::vector<double> repeated;
@@ -151,15 +157,67 @@ TEST(ComputeBins, AgreesWithTheStepByStepReferenceOnRandomData) {
 TEST(ComputeBins, GivesTheSameBitsWithAnyNumberOfThreads) {
     std::mt19937_64 random(99);
     const Points points = randomPoints(random, 6000);
-    const auto one = computeBins(points, 37, 0, 60, 1);
-    for (const unsigned threads : {2u, 7u}) {
-        const auto many = computeBins(points, 37, 0, 60, threads);
-        for (std::size_t k = 0; k < one.size(); ++k) {
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(many[k].sum),
-                      std::bit_cast<std::uint64_t>(one[k].sum))
-                << threads << " threads, bin " << k;
-            ASSERT_EQ(many[k].count, one[k].count);
+    for (const BinningPath path : kPaths) {
+        const auto one = computeBins(points, 37, 0, 60, 1, path);
+        for (const unsigned threads : {2u, 7u}) {
+            const auto many = computeBins(points, 37, 0, 60, threads, path);
+            for (std::size_t k = 0; k < one.size(); ++k) {
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(many[k].sum),
+                          std::bit_cast<std::uint64_t>(one[k].sum))
+                    << threads << " threads, bin " << k;
+                ASSERT_EQ(many[k].count, one[k].count);
+            }
         }
+    }
+}
+
+// Values near 1e9 that differ only in their last digits: the sums of Y that
+// the rank path works with are 1e15 times its bins' sums. The positive |dY|
+// terms summed in long double give the sums to far better than 1e-12.
+TEST(ComputeBins, KeepsItsPrecisionWhereValuesCancel) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> noise(0, 1e-3);
+    Points points(3000);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        points[i] = {static_cast<double>(i % 1000) + 0.5 * static_cast<double>(i / 1000),
+                     1e9 + noise(random)};
+    }
+    const std::vector<double> edges = binEdges(25, 0, 1000);
+    std::vector<long double> exact(25, 0);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        for (std::size_t j = 0; j < points.size(); ++j) {
+            const double period = points[j].x - points[i].x;
+            for (std::size_t k = 0; k < exact.size() && period > 0; ++k) {
+                if (period >= edges[k] && period <= edges[k + 1]) {
+                    exact[k] += std::fabs(static_cast<long double>(points[j].y) - points[i].y);
+                }
+            }
+        }
+    }
+    for (const BinningPath path : kPaths) {
+        const auto bins = computeBins(points, 25, 0, 1000, 0, path);
+        for (std::size_t k = 0; k < bins.size(); ++k) {
+            EXPECT_NEAR(bins[k].sum, static_cast<double>(exact[k]),
+                        1e-12 * static_cast<double>(exact[k]))
+                << "bin " << k;
+        }
+    }
+}
+
+// Past the size of the step-by-step reference: the two paths agree.
+TEST(ComputeBins, TakesTheSameResultByRanksAsByPairsOnALongSeries) {
+    std::mt19937_64 random(2000);
+    std::uniform_int_distribution<int> x(0, 1'000'000);
+    std::uniform_real_distribution<double> y(-5, 5);
+    Points points(200'000);
+    for (DataPoint& p : points) {
+        p = {static_cast<double>(x(random)), y(random)};
+    }
+    const auto pairs = computeBins(points, 25, 0, 1e6, 0, BinningPath::Pairs);
+    const auto ranks = computeBins(points, 25, 0, 1e6, 0, BinningPath::Ranks);
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        ASSERT_EQ(ranks[k].count, pairs[k].count) << "bin " << k;
+        ASSERT_NEAR(ranks[k].sum, pairs[k].sum, 1e-12 * pairs[k].sum) << "bin " << k;
     }
 }
 
@@ -169,13 +227,15 @@ TEST(ComputeBins, BinsPeriodsNearTheLargestDouble) {
     // (MaxPeriod - MinPeriod) * k overflows here: the edges scale k / BinNumber.
     EXPECT_EQ(binEdges(4, 0, big),
               (std::vector<double>{0, big * 0.25, big * 0.5, big * 0.75, big}));
-    const auto bins = computeBins(points, 4, 0, big);
     const auto expected = testing::referenceBins(points, 4, 0, big).bins;
-    for (std::size_t k = 0; k < bins.size(); ++k) {
-        EXPECT_FALSE(std::isnan(bins[k].sum)) << k;
-        EXPECT_EQ(bins[k].count, expected[k].count) << k;
+    for (const BinningPath path : kPaths) {
+        const auto bins = computeBins(points, 4, 0, big, 0, path);
+        for (std::size_t k = 0; k < bins.size(); ++k) {
+            EXPECT_FALSE(std::isnan(bins[k].sum)) << k;
+            EXPECT_EQ(bins[k].count, expected[k].count) << k;
+        }
+        EXPECT_EQ(bins[3].count, 2);  // periods big / 2 (on the edge) and big
     }
-    EXPECT_EQ(bins[3].count, 2);  // periods big / 2 (on the edge) and big
 }
 
 }  // namespace

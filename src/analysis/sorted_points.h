@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "analysis/extraction.h"
+
+namespace tesselin {
+
+// Points sorted by X, kept as two arrays so that the inner loops stream them.
+struct SortedPoints {
+    std::vector<double> x;
+    std::vector<double> y;
+    // For each point, the first index whose X is greater than its own.
+    std::vector<std::size_t> nextGreater;
+};
+
+SortedPoints sortByX(std::span<const DataPoint> points);
+
+// What the binning of the pairs gives per bin, before it becomes BinRows.
+struct BinSums {
+    std::vector<double> sum;
+    std::vector<std::uint64_t> count;
+};
+
+// The lag binning without visiting the pairs: with the points sorted by X,
+// the pairs of point i in bin k are one run of later points, and what the bin
+// needs of the run (how many, and the sum of |y_j - y_i|) follows from how many
+// of the run's Y values lie below y_i and their sum. One sweep over the
+// positions, with a Fenwick tree over the ranks of Y, answers those questions
+// for all runs: O(N * B * log N) time, O(N + B) memory per thread. Sums are
+// carried in double-double (compensated) arithmetic, so they agree with an
+// exactly accumulated pair-by-pair sum to well below 1e-12, outliers included.
+// The edges are those of binEdges; bins are split among threads, each bin is
+// summed by one, so the bits do not depend on the number of threads.
+BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads);
+
+}  // namespace tesselin
