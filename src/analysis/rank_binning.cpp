@@ -268,9 +268,6 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
 
     std::vector<DoubleDouble> sums(bins);
     std::vector<std::int64_t> counts(bins, 0);
-    if (threads == 0) {
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    }
     const std::size_t parts = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(bins, 1));
     // Each part sums its own bins; a part that fails (out of memory) hands
     // its exception back to this thread.

@@ -33,7 +33,8 @@ struct BinSums {
 // for all runs: O(N * B * log N) time, O(N + B) memory per thread. Sums are
 // carried in double-double (compensated) arithmetic, so they agree with an
 // exactly accumulated pair-by-pair sum to well below 1e-12, outliers included.
-// The edges are those of binEdges; bins are split among threads, each bin is
+// The edges are those of binEdges; bins are split among at most `threads`
+// threads (computeBins has resolved 0 to the number of cores), each bin is
 // summed by one, so the bits do not depend on the number of threads.
 BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads);
 
