@@ -52,7 +52,7 @@ void BM_Production(benchmark::State& state) {
     const auto path = static_cast<tesselin::BinningPath>(state.range(4));
     for (auto _ : state) {
         auto bins = tesselin::computeBins(points, static_cast<int>(state.range(1)), 0, length,
-                                          threads, path);
+                                          {.threads = threads, .path = path});
         benchmark::DoNotOptimize(bins.data());
     }
 }

@@ -86,8 +86,9 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
         run.pairsLeftOut += value.times;
     }
     reportRepeatedValues(repeated, frontEnd);
-    run.BinTable = frontEnd.compute(
-        [&] { return computeBins(data.DataPoints, run.BinNumber, run.MinPeriod, run.MaxPeriod); });
+    run.BinTable = frontEnd.compute([&](const BinningOptions& options) {
+        return computeBins(data.DataPoints, run.BinNumber, run.MinPeriod, run.MaxPeriod, options);
+    });
     run.results = buildResultsTable(run.BinTable);
     run.outcome = RunOutcome::Completed;
     return run;

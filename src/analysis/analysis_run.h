@@ -35,10 +35,10 @@ public:
     // question again; false ends the run.
     virtual bool refuse(Parameter parameter, std::span<const std::string_view> messages) = 0;
     virtual void accept(Parameter parameter, double value) = 0;
-    // Runs the computation. A window may keep itself painted meanwhile.
-    virtual std::vector<BinRow> compute(const std::function<std::vector<BinRow>()>& work) {
-        return work();
-    }
+    // Runs the computation with the front end's options (threads, a progress
+    // to show). A window may keep itself painted meanwhile.
+    using BinningWork = std::function<std::vector<BinRow>(const BinningOptions&)>;
+    virtual std::vector<BinRow> compute(const BinningWork& work) { return work({}); }
 
 protected:
     AnalysisFrontEnd() = default;

@@ -7,20 +7,26 @@
 namespace tesselin {
 
 AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn) {
-    AnalysisData data;
+    std::vector<DataPoint> points;
     for (int r = 1; r < grid.Rows(); ++r) {
         const std::string_view xText = grid.TextMatrix(r, xColumn);
         const std::string_view yText = grid.TextMatrix(r, yColumn);
         if (isBlankCell(xText) || isBlankCell(yText)) {
             continue;
         }
-        if (data.PointCount() == kMaxCounter) {
+        if (points.size() == static_cast<std::size_t>(kMaxCounter)) {
             throw Failure(FailureNumber::Overflow,
                           "Overflow: the data set has more than " + std::to_string(kMaxCounter) +
                               " points (at data row " + std::to_string(r) + ")");
         }
-        const DataPoint point{leadingNumberValue(xText), leadingNumberValue(yText)};
-        data.DataPoints.push_back(point);
+        points.push_back({leadingNumberValue(xText), leadingNumberValue(yText)});
+    }
+    return analysisDataOf(std::move(points));
+}
+
+AnalysisData analysisDataOf(std::vector<DataPoint> points) {
+    AnalysisData data;
+    for (const DataPoint& point : points) {
         if (point.x > data.LastPoint) {
             data.LastPoint = point.x;
         }
@@ -28,6 +34,7 @@ AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn) {
             data.FirstPoint = point.x;
         }
     }
+    data.DataPoints = std::move(points);
     return data;
 }
 

@@ -2,14 +2,11 @@
 
 #include <vector>
 
+#include "common/DataPoint.h"
+
 namespace tesselin {
 
 class DataGrid;
-
-struct DataPoint {
-    double x = 0.0;
-    double y = 0.0;
-};
 
 // Where the scan for the smallest and largest X starts. They are not the
 // extremes of a double: an X above 999,999,999 never lowers FirstPoint below
@@ -31,5 +28,9 @@ struct AnalysisData {
 // their leading-number value, and tracks the smallest and largest X. The
 // point counter is 16-bit: a 32,768th point is an Overflow failure.
 AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn);
+
+// The same data from points read straight from a file, as tesselin-cli reads
+// them: any number of them, in file order.
+AnalysisData analysisDataOf(std::vector<DataPoint> points);
 
 }  // namespace tesselin

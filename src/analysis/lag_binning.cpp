@@ -250,22 +250,20 @@ std::vector<double> binEdges(double binNumber, double minPeriod, double maxPerio
 }
 
 std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
-                                double minPeriod, double maxPeriod, unsigned threads,
-                                BinningPath path) {
+                                double minPeriod, double maxPeriod, const BinningOptions& options) {
     const std::size_t bins = binCount(binNumber);
     if (minPeriod == maxPeriod && bins > 1) {
         // Every bin of a zero-width range is [MinPeriod, MinPeriod] and holds
         // the same pairs: count them once.
-        const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, threads, path).front();
+        const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, options).front();
         return std::vector<BinRow>(bins, only);
     }
     const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
     const SortedPoints sorted = sortByX(points);
-    if (threads == 0) {
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    }
-    if (byRanks(sorted.x.size(), bins, path)) {
-        const BinSums binned = binByRanks(sorted, edges, threads);
+    const unsigned threads =
+        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    if (byRanks(sorted.x.size(), bins, options.path)) {
+        const BinSums binned = binByRanks(sorted, edges, threads, options.progress);
         std::vector<BinRow> table(bins);
         for (std::size_t k = 0; k < bins; ++k) {
             table[k] = {edges[k], edges[k + 1], binned.sum[k],
@@ -282,9 +280,15 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         acc.count.assign(bins, 0);
     }
     std::atomic<std::size_t> nextChunk{0};
+    if (options.progress != nullptr) {
+        options.progress->begin(chunks);
+    }
     const auto work = [&] {
         for (std::size_t c = nextChunk++; c < chunks; c = nextChunk++) {
             binPoints(sorted, edges, bounds[c], bounds[c + 1], partial[c]);
+            if (options.progress != nullptr) {
+                options.progress->advance(1);
+            }
         }
     };
     {

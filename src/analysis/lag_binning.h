@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/extraction.h"
+#include "common/Progress.h"
 
 namespace tesselin {
 
@@ -43,9 +44,14 @@ enum class BinningPath { Cheaper, Pairs, Ranks };
 // pair by pair, the work is cut into chunks that depend only on the data,
 // and their partial sums are added in a fixed order; by ranks, each bin is
 // summed by one thread.
+struct BinningOptions {
+    unsigned threads = 0;  // 0: one per core
+    BinningPath path = BinningPath::Cheaper;
+    Progress* progress = nullptr;  // told how far the work has come
+};
 std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
-                                double minPeriod, double maxPeriod, unsigned threads = 0,
-                                BinningPath path = BinningPath::Cheaper);
+                                double minPeriod, double maxPeriod,
+                                const BinningOptions& options = {});
 
 // A repeated X value met while going through the pairs in data order: the
 // point at `index` has `times` later points with the same X, and each of

@@ -162,7 +162,7 @@ struct RunEnd {
 void sweep(const SortedPoints& points, std::span<const double> y,
            const std::vector<std::size_t>& rank, const std::vector<DoubleDouble>& prefix,
            const std::vector<double>& edges, std::size_t first, std::size_t last,
-           std::vector<DoubleDouble>& sums, std::vector<std::int64_t>& counts) {
+           std::vector<DoubleDouble>& sums, std::vector<std::int64_t>& counts, Progress* progress) {
     const std::size_t n = points.x.size();
     std::vector<RunEnd> ends;
     for (std::size_t k = first; k < last; ++k) {
@@ -224,12 +224,16 @@ void sweep(const SortedPoints& points, std::span<const double> y,
         if (p + kAhead < n) {
             tree.prefetch(rank[p + kAhead]);
         }
+        if (constexpr std::size_t kStep = 1 << 16; progress != nullptr && p % kStep == kStep - 1) {
+            progress->advance(kStep);
+        }
     }
 }
 
 }  // namespace
 
-BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads) {
+BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
+                   Progress* progress) {
     const std::size_t n = points.x.size();
     const std::size_t bins = edges.size() - 1;
     // Ranks of Y, ties broken by position, and the sums of Y up to each position.
@@ -272,10 +276,13 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     // Each part sums its own bins; a part that fails (out of memory) hands
     // its exception back to this thread.
     std::vector<std::exception_ptr> failures(parts);
+    if (progress != nullptr) {
+        progress->begin(parts * (n + 1));
+    }
     const auto part = [&](std::size_t t) {
         try {
             sweep(points, y, rank, prefix, edges, bins * t / parts, bins * (t + 1) / parts, sums,
-                  counts);
+                  counts, progress);
         } catch (...) {
             failures[t] = std::current_exception();
         }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/extraction.h"
+#include "common/Progress.h"
 
 namespace tesselin {
 
@@ -36,6 +37,8 @@ struct BinSums {
 // The edges are those of binEdges; bins are split among at most `threads`
 // threads (computeBins has resolved 0 to the number of cores), each bin is
 // summed by one, so the bits do not depend on the number of threads.
-BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads);
+// The progress, if given, counts positions swept.
+BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
+                   Progress* progress = nullptr);
 
 }  // namespace tesselin

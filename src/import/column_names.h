@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,15 @@ bool isNumberOrDate(std::string_view text);
 // of the table (which has no caption row) and its texts come back as the
 // column names; otherwise nothing changes and no names come back.
 std::vector<std::string> takeHeader(DataGrid& table);
+
+// The same rule over the texts of the first two rows, by column.
+bool isHeader(const std::vector<std::string>& first, const std::vector<std::string>& second);
+
+// The column that an option such as tesselin-cli's --x names: a whole number
+// ("3", " 3.0 "), or a name among the header's names. Nothing for a name that
+// no column has, or a number that cannot be a column.
+std::optional<std::uint32_t> columnNamed(std::string_view text,
+                                         const std::vector<std::string>& names);
 
 // The caption of column k with its name: "Col. 0 JD", or "Col. 0" without.
 std::string namedCaption(int col, const std::vector<std::string>& names);

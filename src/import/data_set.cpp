@@ -8,6 +8,7 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "common/Progress.h"
 #include "common/file_access.h"
 #include "import/blank_rows.h"
 #include "import/column_names.h"
@@ -91,7 +92,8 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
     FillGridFromTable(grid, std::move(sheet.table), names);
 }
 
-void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
+// Refuses a file chosen as separated values that holds something else.
+void checkSeparatedValues(const std::filesystem::path& path) {
     switch (sniff(path)) {
         case Content::Xls:
             throw Failure::notAWorkbook(path.string(),
@@ -106,6 +108,10 @@ void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
         case Content::Text:
             break;
     }
+}
+
+void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
+    checkSeparatedValues(path);
     std::ifstream in = openForReading(path);
     SeparatedTable values =
         readSeparatedValues(in, path.string(), kMaxCounter, grid.memoryBudget());
@@ -135,6 +141,34 @@ void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kin
             break;
     }
     RemoveBlankRows(grid);
+}
+
+ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::string_view x,
+                       std::string_view y, Progress* progress) {
+    if (kind == DataKind::ByContent) {
+        kind = byContent(path);
+    }
+    const auto measured = [&](std::ifstream in) {
+        if (progress != nullptr) {
+            std::error_code ec;
+            const std::uintmax_t size = std::filesystem::file_size(path, ec);
+            progress->begin(ec ? 0 : size);
+        }
+        return in;
+    };
+    switch (kind) {
+        case DataKind::Text: {
+            std::ifstream in = measured(openForReading(path));
+            return readTextColumns(in, path.string(), x, y, progress);
+        }
+        case DataKind::SeparatedValues: {
+            checkSeparatedValues(path);
+            std::ifstream in = measured(openForReading(path));
+            return readSeparatedColumns(in, path.string(), x, y, progress);
+        }
+        default:
+            return readColumnsIsolated(path, spreadsheetKind(kind), x, y);
+    }
 }
 
 }  // namespace tesselin

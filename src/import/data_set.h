@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
+
+#include "import/column_stream.h"
 
 namespace tesselin {
 
@@ -21,5 +24,13 @@ enum class DataKind { Text, Xls, Xlsx, Ods, SeparatedValues, ByContent };
 // read so far, and its blank rows are then not removed. A binary file is
 // never read as text, nor a file named as a workbook that is none.
 void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind);
+
+// The two columns that x and y name (numbers, or names in the header) of a
+// data set of any size, read as loadDataSet reads it but straight into points
+// (see ColumnData): what tesselin-cli analyses. Workbooks are read by the
+// helper process, up to the rows their format allows. The progress, if
+// given, counts the bytes of text files read.
+ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::string_view x,
+                       std::string_view y, Progress* progress = nullptr);
 
 }  // namespace tesselin

@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
+#include <cmath>
 #include <vector>
 
 #include "common/ByteReader.h"
 #include "common/Failure.h"
+#include "import/zip_workbooks.h"
 
 namespace tesselin {
 namespace {
@@ -17,6 +20,13 @@ constexpr std::size_t kFlushAt = 1 << 16;
 void putU32(std::string& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+void putF64(std::string& out, double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i) {
+        out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
     }
 }
 
@@ -54,6 +64,30 @@ void AnswerWriter::table(SheetTable& sheet) {
             putText(m_buffer, table.TextMatrix(r, c));
         }
         table.setRowCells(r, {});  // sent: its memory goes back
+        if (m_buffer.size() >= kFlushAt) {
+            flush();
+        }
+    }
+    m_buffer.push_back('E');
+    flush();
+}
+
+void AnswerWriter::columns(const ColumnData& data, SpreadsheetKind kind) {
+    m_buffer.append(kMagic);
+    m_buffer.push_back('C');
+    m_buffer.push_back(static_cast<char>(kind));
+    putU32(m_buffer, static_cast<std::uint32_t>(data.columns));
+    putU32(m_buffer, static_cast<std::uint32_t>(data.names.size()));
+    for (const std::string& name : data.names) {
+        putText(m_buffer, name);
+        if (m_buffer.size() >= kFlushAt) {
+            flush();
+        }
+    }
+    putU32(m_buffer, static_cast<std::uint32_t>(data.points.size()));
+    for (const DataPoint& point : data.points) {
+        putF64(m_buffer, point.x);
+        putF64(m_buffer, point.y);
         if (m_buffer.size() >= kFlushAt) {
             flush();
         }
@@ -174,6 +208,104 @@ SheetTable AnswerReader::finish() {
         unusable();
     }
     return {std::move(m_table), m_kind};
+}
+
+ColumnAnswerReader::ColumnAnswerReader(std::filesystem::path path) : m_path(std::move(path)) {}
+
+void ColumnAnswerReader::unusable() const {
+    throw Failure::damagedWorkbook(m_path.string(), "the workbook reader gave no usable answer");
+}
+
+void ColumnAnswerReader::feed(std::string_view bytes) {
+    // Nothing but a name waits whole, and no name is longer than a sheet's cells may be.
+    if (m_pending.size() - m_consumed + bytes.size() > DataGrid::kDefaultMemoryBudget) {
+        unusable();
+    }
+    m_pending.append(bytes);
+    std::string_view rest = std::string_view(m_pending).substr(m_consumed);
+    while (m_stage != Stage::Done && parseOne(rest)) {
+    }
+    m_consumed = m_pending.size() - rest.size();
+    if (m_consumed > m_pending.size() / 2) {
+        m_pending.erase(0, m_consumed);
+        m_consumed = 0;
+    }
+    if (m_stage == Stage::Done && !rest.empty()) {
+        unusable();
+    }
+}
+
+bool ColumnAnswerReader::parseOne(std::string_view& rest) {
+    ByteReader reader(rest);
+    try {
+        switch (m_stage) {
+            case Stage::Magic:
+                if (reader.text(kMagic.size()) != kMagic) {
+                    unusable();
+                }
+                m_stage = Stage::Kind;
+                break;
+            case Stage::Kind: {
+                const char kind = static_cast<char>(reader.u8());
+                if (kind == 'F') {
+                    const auto number = static_cast<std::int32_t>(reader.u32());
+                    const std::uint32_t length = reader.u32();
+                    throw Failure(number, std::string(reader.text(length)));
+                }
+                if (kind != 'C' || reader.u8() > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
+                    unusable();
+                }
+                m_data.columns = reader.u32();
+                m_left = reader.u32();
+                if (m_data.columns > kSheetColumns || m_left > m_data.columns) {
+                    unusable();
+                }
+                m_stage = m_left == 0 ? Stage::Count : Stage::Name;
+                break;
+            }
+            case Stage::Name:
+                m_data.names.emplace_back(reader.text(reader.u32()));
+                m_stage = --m_left == 0 ? Stage::Count : Stage::Name;
+                break;
+            case Stage::Count:
+                m_left = reader.u32();
+                if (m_left > kSheetRows) {
+                    unusable();
+                }
+                m_data.points.reserve(m_left);
+                m_stage = m_left == 0 ? Stage::End : Stage::Points;
+                break;
+            case Stage::Points: {
+                const double x = reader.f64();
+                const double y = reader.f64();
+                if (!std::isfinite(x) || !std::isfinite(y)) {
+                    unusable();  // no text reads as these
+                }
+                m_data.points.push_back({x, y});
+                m_stage = --m_left == 0 ? Stage::End : Stage::Points;
+                break;
+            }
+            case Stage::End:
+                if (reader.u8() != 'E') {
+                    unusable();
+                }
+                m_stage = Stage::Done;
+                break;
+            case Stage::Done:
+                return false;
+        }
+    } catch (const ByteReader::Short&) {
+        return false;
+    }
+    rest.remove_prefix(reader.offset());
+    return true;
+}
+
+ColumnData ColumnAnswerReader::finish() {
+    if (m_stage != Stage::Done) {
+        unusable();
+    }
+    return std::move(m_data);
 }
 
 }  // namespace tesselin

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/DataGrid.h"
+#include "import/column_stream.h"
 #include "import/spreadsheet.h"
 
 namespace tesselin {
@@ -17,8 +18,11 @@ class Failure;
 // pipe: "TSLW", then either 'F', a failure's number and description; or 'T',
 // the kind of workbook the file proved to be (one byte: 0 .xls, 1 .xlsx, 2
 // .ods), the number of rows and columns, then each row as its number of cells
-// and each cell as its length and bytes, and 'E' at the end. Numbers are
-// 32-bit, little-endian. Rows go one at a time, so neither side holds the
+// and each cell as its length and bytes, and 'E' at the end; or, when two
+// columns were asked for, 'C', the kind, the number of columns, the header's
+// names (their number, then each as its length and bytes), the number of
+// points and each point as two doubles, and 'E'. Numbers are 32-bit (doubles
+// 64-bit), little-endian. Rows go one at a time, so neither side holds the
 // table twice.
 
 // Writes an answer to a file descriptor, as it goes.
@@ -28,6 +32,7 @@ public:
 
     // Sends the table row by row, emptying each row once it is sent.
     void table(SheetTable& sheet);
+    void columns(const ColumnData& data, SpreadsheetKind kind);
     void failure(const Failure& failure);
     // False once a write has failed (the reader went away).
     bool ok() const noexcept { return m_ok; }
@@ -63,6 +68,27 @@ private:
     Stage m_stage = Stage::Magic;
     int m_row = 0;
     DataGrid m_table;
+};
+
+// Builds the two columns from a 'C' answer, in the same way.
+class ColumnAnswerReader {
+public:
+    explicit ColumnAnswerReader(std::filesystem::path path);
+
+    void feed(std::string_view bytes);
+    ColumnData finish();
+
+private:
+    enum class Stage { Magic, Kind, Name, Count, Points, End, Done };
+    [[noreturn]] void unusable() const;
+    bool parseOne(std::string_view& rest);
+
+    std::filesystem::path m_path;
+    std::string m_pending;
+    std::size_t m_consumed = 0;
+    Stage m_stage = Stage::Magic;
+    std::uint32_t m_left = 0;
+    ColumnData m_data;
 };
 
 }  // namespace tesselin

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -51,7 +52,8 @@ std::chrono::milliseconds timeLimit(const std::filesystem::path& path) {
 
 // Feeds the helper's answer to the reader until the helper closes its end,
 // or until the deadline. False when the deadline passed first.
-bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline, AnswerReader& answer) {
+bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline,
+                const std::function<void(std::string_view)>& answer) {
     std::vector<char> buffer(1 << 16);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -76,7 +78,7 @@ bool readAnswer(int fd, std::chrono::steady_clock::time_point deadline, AnswerRe
         if (n <= 0) {
             return true;
         }
-        answer.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+        answer(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     }
 }
 
@@ -130,14 +132,11 @@ bool waitUntil(pid_t child, std::chrono::steady_clock::time_point deadline, int&
     return reaped;
 }
 
-}  // namespace
-
-void setWorkbookHelper(std::filesystem::path program, std::chrono::milliseconds baseLimit) {
-    helper() = {std::move(program), baseLimit};
-}
-
-SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
-                                std::uint32_t mostRows, std::size_t memoryBudget) {
+// Starts the helper with these arguments after its program name, feeds its
+// answer to `answer` as it arrives, and waits for it to end; a failure of the
+// helper itself is thrown as described at readWorkbookIsolated.
+void runHelper(const std::filesystem::path& path, const std::vector<std::string>& arguments,
+               const std::function<void(std::string_view)>& answer) {
     const std::filesystem::path program = helper().program;
     const std::string programName = program.string();
     int pipeFds[2];
@@ -149,20 +148,15 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKi
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string pathName = path.string();
-    const std::string kindName(spreadsheetKindName(kind));
-    const std::string rows = std::to_string(mostRows);
-    const std::string bytes = std::to_string(memoryBudget);
-    char* argv[] = {const_cast<char*>(programName.c_str()),
-                    const_cast<char*>("--read-workbook"),
-                    const_cast<char*>(pathName.c_str()),
-                    const_cast<char*>(kindName.c_str()),
-                    const_cast<char*>(rows.c_str()),
-                    const_cast<char*>(bytes.c_str()),
-                    nullptr};
+    std::vector<char*> argv{const_cast<char*>(programName.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int spawned =
-        program.empty() ? ENOENT
-                        : posix_spawn(&pid, programName.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = program.empty() ? ENOENT
+                                        : posix_spawn(&pid, programName.c_str(), &actions, nullptr,
+                                                      argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     if (spawned != 0) {
@@ -177,7 +171,6 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKi
 
     const std::chrono::milliseconds limit = timeLimit(path);
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    AnswerReader answer(path, mostRows, memoryBudget);
     int status = 0;
     bool finished = false;
     try {
@@ -208,6 +201,31 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKi
             pathName, "the workbook reader stopped with status " +
                           std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
     }
+}
+
+}  // namespace
+
+void setWorkbookHelper(std::filesystem::path program, std::chrono::milliseconds baseLimit) {
+    helper() = {std::move(program), baseLimit};
+}
+
+SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
+                                std::uint32_t mostRows, std::size_t memoryBudget) {
+    AnswerReader answer(path, mostRows, memoryBudget);
+    runHelper(path,
+              {"--read-workbook", path.string(), std::string(spreadsheetKindName(kind)),
+               std::to_string(mostRows), std::to_string(memoryBudget)},
+              [&answer](std::string_view bytes) { answer.feed(bytes); });
+    return answer.finish();
+}
+
+ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
+                               std::string_view x, std::string_view y) {
+    ColumnAnswerReader answer(path);
+    runHelper(path,
+              {"--read-columns", path.string(), std::string(spreadsheetKindName(kind)),
+               std::string(x), std::string(y)},
+              [&answer](std::string_view bytes) { answer.feed(bytes); });
     return answer.finish();
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/DataGrid.h"
+#include "import/column_stream.h"
 #include "import/spreadsheet.h"
 
 namespace tesselin {
@@ -25,6 +26,12 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path,
                                 SpreadsheetKind kind = SpreadsheetKind::Xls,
                                 std::uint32_t mostRows = kMaxCounter,
                                 std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
+
+// The two columns named by x and y (numbers, or names in the header) of the
+// first worksheet, read in the same way, without the window's limits: the
+// helper sends back only the header's names and the points.
+ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
+                               std::string_view x, std::string_view y);
 
 // Where the helper program is (by default tesselin-cli beside this program),
 // and the time limit before the allowance per megabyte.

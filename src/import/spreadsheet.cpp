@@ -4,6 +4,7 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "import/sheet.h"
 #include "import/signatures.h"
 #include "import/workbook_import.h"
+#include "import/xls_reader.h"
 #include "import/zip_archive.h"
 #include "import/zip_workbooks.h"
 
@@ -99,16 +101,25 @@ std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name) {
     return std::nullopt;
 }
 
-SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
-                           std::uint32_t mostRows, std::size_t memoryBudget) {
+namespace {
+
+// The file opened as the workbook asked for; a file of another kind is refused.
+struct OpenedWorkbook {
+    std::unique_ptr<GsfInput, decltype(&g_object_unref)> input{nullptr, &g_object_unref};
+    std::unique_ptr<ZipArchive> zip;
+    Content content = Content::Other;
+};
+
+OpenedWorkbook openWorkbook(xls::WorkbookFile& file, SpreadsheetKind requested,
+                            std::size_t memoryBudget) {
     const std::string& name = file.name();
-    std::unique_ptr<GsfInput, decltype(&g_object_unref)> input(
-        gsf_input_stdio_new_FILE(name.c_str(), file.stream(), TRUE), &g_object_unref);
-    if (!input) {
+    std::rewind(file.stream());
+    OpenedWorkbook opened;
+    opened.input.reset(gsf_input_stdio_new_FILE(name.c_str(), file.stream(), TRUE));
+    if (!opened.input) {
         throw Failure::damagedWorkbook(name);
     }
-    std::unique_ptr<ZipArchive> zip;
-    const Content content = identify(input.get(), zip, name, memoryBudget);
+    const Content content = identify(opened.input.get(), opened.zip, name, memoryBudget);
     const Content wanted = asContent(requested);
     if (content == Content::Empty) {
         throw Failure::notAWorkbook(name, "is empty.");
@@ -131,28 +142,68 @@ SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
         throw Failure::notAWorkbook(name, "is " + describe(content) + ", not " + describe(wanted) +
                                               ". Open it as the kind of file it is.");
     }
+    opened.content = content;
+    if (content == Content::Xls) {
+        opened.zip.reset();
+        opened.input.reset();  // the compound-file reader opens the file anew
+    }
+    return opened;
+}
+
+}  // namespace
+
+SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
+                           std::uint32_t mostRows, std::size_t memoryBudget) {
+    OpenedWorkbook opened = openWorkbook(file, requested, memoryBudget);
     const auto tooManyRows = [&](std::uint32_t rows) {
-        return tooManyRowsForTheWindow(name, rows);
+        return tooManyRowsForTheWindow(file.name(), rows);
     };
-    switch (content) {
+    switch (opened.content) {
         case Content::Xlsx:
             return {tableOfSheet(
                         [&](const CellSink& onCell) {
-                            return readFirstXlsxWorksheet(*zip, mostRows, onCell);
+                            return readFirstXlsxWorksheet(*opened.zip, mostRows, onCell);
                         },
                         mostRows, memoryBudget, tooManyRows),
                     SpreadsheetKind::Xlsx};
         case Content::Ods:
             return {tableOfSheet(
                         [&](const CellSink& onCell) {
-                            return readFirstOdsTable(*zip, mostRows, onCell);
+                            return readFirstOdsTable(*opened.zip, mostRows, onCell);
                         },
                         mostRows, memoryBudget, tooManyRows),
                     SpreadsheetKind::Ods};
         default:
-            input.reset();
-            zip.reset();
             return {readWorkbook(file, mostRows, memoryBudget), SpreadsheetKind::Xls};
+    }
+}
+
+SpreadsheetKind identifySpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
+                                    std::size_t memoryBudget) {
+    switch (openWorkbook(file, requested, memoryBudget).content) {
+        case Content::Xlsx:
+            return SpreadsheetKind::Xlsx;
+        case Content::Ods:
+            return SpreadsheetKind::Ods;
+        default:
+            return SpreadsheetKind::Xls;
+    }
+}
+
+SheetCells readSpreadsheetCells(xls::WorkbookFile& file, SpreadsheetKind requested,
+                                std::uint32_t mostRows, std::size_t memoryBudget,
+                                const CellSink& onCell) {
+    OpenedWorkbook opened = openWorkbook(file, requested, memoryBudget);
+    switch (opened.content) {
+        case Content::Xlsx:
+            return {SpreadsheetKind::Xlsx, readFirstXlsxWorksheet(*opened.zip, mostRows, onCell)};
+        case Content::Ods:
+            return {SpreadsheetKind::Ods, readFirstOdsTable(*opened.zip, mostRows, onCell)};
+        default: {
+            const std::vector<std::uint8_t> stream = file.workbookStream();
+            return {SpreadsheetKind::Xls,
+                    xls::readFirstWorksheet(stream, file.name(), mostRows, onCell)};
+        }
     }
 }
 

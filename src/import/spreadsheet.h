@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/DataGrid.h"
+#include "import/sheet.h"
 
 namespace tesselin {
 
@@ -29,5 +30,20 @@ struct SheetTable {
 // that names what it is. Rows beyond mostRows are an Overflow failure.
 SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
                            std::uint32_t mostRows, std::size_t memoryBudget);
+
+// What the workbook is, refused as readSpreadsheet refuses it.
+SpreadsheetKind identifySpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
+                                    std::size_t memoryBudget);
+
+// The same sheet cell by cell (see the readers for what each cell shows):
+// the kind the file proved to be, and the sheet's extent. Cells of rows from
+// mostRows on are counted but not sent. The file may be read again.
+struct SheetCells {
+    SpreadsheetKind kind = SpreadsheetKind::Xls;
+    SheetExtent extent;
+};
+SheetCells readSpreadsheetCells(xls::WorkbookFile& file, SpreadsheetKind requested,
+                                std::uint32_t mostRows, std::size_t memoryBudget,
+                                const CellSink& onCell);
 
 }  // namespace tesselin

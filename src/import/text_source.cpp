@@ -4,6 +4,7 @@
 #include <istream>
 
 #include "common/Failure.h"
+#include "common/Progress.h"
 #include "common/text_encoding.h"
 
 namespace tesselin {
@@ -34,6 +35,9 @@ std::string_view TextSource::readRaw() {
         const std::streamsize available = std::min(buffer->in_avail(), kChunk);
         const std::streamsize got =
             buffer->sgetn(m_chunk.data(), std::max<std::streamsize>(available, 1));
+        if (m_progress != nullptr) {
+            m_progress->advance(static_cast<std::uint64_t>(got));
+        }
         return {m_chunk.data(), static_cast<std::size_t>(got)};
     } catch (const std::exception&) {
         m_in.setstate(std::ios::badbit);

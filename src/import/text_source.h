@@ -8,6 +8,8 @@
 
 namespace tesselin {
 
+class Progress;
+
 // The bytes of a text stream, chunk by chunk, as the readers of text files
 // take them: a UTF-8 byte-order mark (EF BB BF) is dropped; a stream that
 // starts with a UTF-16 mark (FF FE little-endian, FE FF big-endian) is
@@ -25,6 +27,9 @@ public:
 
     const std::string& sourceName() const noexcept { return m_sourceName; }
 
+    // Counts the bytes read from the stream into a progress from now on.
+    void reportTo(Progress* progress) noexcept { m_progress = progress; }
+
 private:
     enum class Encoding { Unknown, Bytes, Utf16LittleEndian, Utf16BigEndian };
 
@@ -38,6 +43,7 @@ private:
     std::string m_decoded;
     std::string m_carry;           // an odd byte of a UTF-16 code unit
     char32_t m_highSurrogate = 0;  // the first half of a UTF-16 pair
+    Progress* m_progress = nullptr;
 };
 
 // The lines of a text source. A line ends at CR, CR LF or LF; a final line

@@ -12,6 +12,7 @@
 #include "import/compound_file.h"
 #include "import/helper_protocol.h"
 #include "import/sandbox.h"
+#include "import/zip_workbooks.h"
 
 namespace tesselin {
 namespace {
@@ -36,6 +37,46 @@ int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind ki
         enterSandbox(file.fd(), limitsFor(file.fd(), memoryBudget));
         SheetTable sheet = readSpreadsheet(file, kind, mostRows, memoryBudget);
         answer.table(sheet);
+    } catch (const Failure& failure) {
+        answer.failure(failure);
+    } catch (const std::bad_alloc&) {
+        answer.failure(
+            Failure::outOfMemory("Out of memory: " + path.string() + " is too large to read."));
+    }
+    return answer.ok() ? 0 : 1;
+}
+
+int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kind,
+                          std::string_view x, std::string_view y) {
+    AnswerWriter answer(STDOUT_FILENO);
+    const std::size_t budget = DataGrid::kDefaultMemoryBudget;
+    try {
+        preloadCodePages();
+        xls::WorkbookFile file(path);
+        enterSandbox(file.fd(), limitsFor(file.fd(), budget));
+        const SpreadsheetKind found = identifySpreadsheet(file, kind, budget);
+        const auto readInto = [&](SheetColumns& columns) {
+            return readSpreadsheetCells(
+                file, found, kSheetRows, budget,
+                [&columns](std::uint32_t row, std::uint32_t column, std::string_view text) {
+                    columns.cell(row, column, text);
+                });
+        };
+        // .xls sheets keep their first row as data.
+        const bool headerRule = found != SpreadsheetKind::Xls;
+        SheetColumns columns(x, y, headerRule, budget);
+        SheetCells cells = readInto(columns);
+        if (const auto known = columns.readAgainFor(cells.extent)) {
+            // The first rows came late and name other columns.
+            columns = SheetColumns(x, y, headerRule, budget, known);
+            cells = readInto(columns);
+        }
+        if (cells.extent.rows > kSheetRows) {
+            throw Failure::overflow("Overflow: the first worksheet of " + path.string() + " has " +
+                                    std::to_string(cells.extent.rows) + " rows; at most " +
+                                    std::to_string(kSheetRows) + " can be read.");
+        }
+        answer.columns(columns.finish(cells.extent), cells.kind);
     } catch (const Failure& failure) {
         answer.failure(failure);
     } catch (const std::bad_alloc&) {

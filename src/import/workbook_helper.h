@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string_view>
 
 #include "import/spreadsheet.h"
 
@@ -16,5 +17,11 @@ namespace tesselin {
 // Returns the exit status.
 int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
                            std::uint32_t mostRows, std::size_t memoryBudget);
+
+// The same for two columns ("tesselin-cli --read-columns FILE KIND X Y"):
+// writes the header's names and the points of the columns that X and Y name
+// (see SheetColumns), for sheets of any number of rows the format allows.
+int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kind,
+                          std::string_view x, std::string_view y);
 
 }  // namespace tesselin

@@ -226,7 +226,7 @@ void frmResults::accept(Parameter parameter, double value) {
     }
 }
 
-std::vector<BinRow> frmResults::compute(const std::function<std::vector<BinRow>()>& work) {
+std::vector<BinRow> frmResults::compute(const BinningWork& work) {
     // The largest analysis takes seconds: it runs on worker threads while
     // this thread keeps the windows painted. User input waits, so the run
     // sequence keeps its order.
@@ -237,7 +237,7 @@ std::vector<BinRow> frmResults::compute(const std::function<std::vector<BinRow>(
     {
         const std::jthread worker([&] {
             try {
-                bins = work();
+                bins = work({});
             } catch (...) {
                 failure = std::current_exception();
             }

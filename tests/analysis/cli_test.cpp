@@ -2,7 +2,11 @@
 // step-by-step reference computation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -104,6 +108,94 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         EXPECT_TRUE(run.out.empty()) << c.arguments;
     }
     EXPECT_EQ(runCli("--help", dir).status, 0);
+}
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
+    const testing::TempDir dir;
+    const std::string good = dir.write("star.txt", "1 2\n2 5\n4 4\n").string();
+    const std::string named = dir.write("river.csv", "t,level\n1,2\n3,1\n").string();
+    const std::string words = dir.write("words.txt", "a\n").string();
+    const std::string missing = (dir.path() / "gone.txt").string();
+    std::filesystem::create_directory(dir.path() / "other");
+    const std::string twin = dir.write("other/star.csv", "1,2\n2,3\n").string();
+    const auto out = dir.path() / "results";
+
+    CliRun run = runCli(good + " " + words + " " + named + " " + missing +
+                            " --x 0 --y 1 --output-dir " + out.string(),
+                        dir);
+    EXPECT_EQ(run.status, 5);
+    EXPECT_EQ(fileText(out / "star.results.txt"), runCli(good + " --x 0 --y 1", dir).out);
+    EXPECT_EQ(fileText(out / "river.results.txt"), runCli(named + " --x 0 --y 1", dir).out);
+    EXPECT_FALSE(std::filesystem::exists(out / "words.results.txt"));
+    // One line for each data set that failed, naming it.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    EXPECT_NE(run.err.find(words + ": The selected columns do not contain"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(missing + ": Error 53"), std::string::npos) << run.err;
+
+    run = runCli(
+        good + " " + named + " --x 0 --y 1 --output-format json --output-dir " + out.string(), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(out / "river.results.json"));
+
+    // Refused before anything runs.
+    const auto unmade = dir.path() / "unmade";
+    const struct {
+        std::string arguments;
+        const char* says;
+    } refused[] = {
+        {good + " " + twin + " --output-dir " + unmade.string(), "would both write"},
+        {good + " " + named, "several data files need --output-dir"},
+        {good + " --output x --output-dir " + unmade.string(), "cannot be given together"},
+        {good + " --threads 0", "--threads is a whole number"},
+    };
+    for (const auto& r : refused) {
+        run = runCli(r.arguments + " --x 0 --y 1", dir);
+        EXPECT_EQ(run.status, 2) << r.arguments;
+        EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(unmade));
+}
+
+TEST(TesselinCli, GivesTheSameResultsWithAnyNumberOfThreads) {
+    const testing::TempDir dir;
+    std::mt19937_64 random(9);
+    std::uniform_real_distribution<double> value(-5, 5);
+    std::string lines;
+    for (int i = 0; i < 40000; ++i) {
+        lines += std::to_string(i % 7000) + " " + numberText(value(random)) + "\n";
+    }
+    const std::string file = dir.write("long.txt", lines).string();
+    for (const char* bins : {"1", "25"}) {  // by ranks, and pair by pair
+        const std::string arguments = file + " --x 0 --y 1 --bins " + bins + " --threads ";
+        const CliRun one = runCli(arguments + "1", dir);
+        EXPECT_EQ(one.status, 0) << one.err;
+        EXPECT_EQ(runCli(arguments + "3", dir).out, one.out) << bins;
+    }
+}
+
+TEST(TesselinCli, StopsAtOnceWhenInterruptedLeavingNoFile) {
+    const testing::TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 300000; ++i) {
+        lines += std::to_string(i) + " " + std::to_string(i % 13) + "\n";
+    }
+    const std::string file = dir.write("long.txt", lines).string();
+    const auto out = dir.path() / "out" / "long.results.txt";
+    setenv("TESSELIN_BINNING", "pairs", 1);  // seconds of work
+    const auto said = dir.path() / "said.txt";
+    const CliRun run = runCli(file + " --x 0 --y 1 --output-dir " + out.parent_path().string() +
+                                  " 2>" + said.string() + " & sleep 0.5; kill -TERM $!; wait $!",
+                              dir);
+    unsetenv("TESSELIN_BINNING");
+    EXPECT_EQ(run.status, 128 + SIGTERM);
+    EXPECT_EQ(fileText(said), "\ntesselin-cli: interrupted\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out.parent_path()));
 }
 
 }  // namespace

@@ -63,8 +63,9 @@ TEST(ComputeBins, MatchesTheWorkedExamplesAndEdgeCases) {
     for (const auto& c : cases) {
         for (const BinningPath path : kPaths) {
             for (const unsigned threads : {1u, 2u}) {
-                expectBins(computeBins(c.points, c.bins, c.min, c.max, threads, path), c.expected,
-                           c.name);
+                expectBins(
+                    computeBins(c.points, c.bins, c.min, c.max, {.threads = threads, .path = path}),
+                    c.expected, c.name);
             }
         }
     }
@@ -134,7 +135,7 @@ TEST(ComputeBins, AgreesWithTheStepByStepReferenceOnRandomData) {
         }
         const auto expected = referenceBins(points, bins, minPeriod, maxPeriod);
         for (const BinningPath path : kPaths) {
-            const auto actual = computeBins(points, bins, minPeriod, maxPeriod, 0, path);
+            const auto actual = computeBins(points, bins, minPeriod, maxPeriod, {.path = path});
             ASSERT_EQ(actual.size(), expected.bins.size());
             for (std::size_t k = 0; k < actual.size(); ++k) {
                 ASSERT_EQ(actual[k].start, expected.bins[k].start);
@@ -158,9 +159,9 @@ TEST(ComputeBins, GivesTheSameBitsWithAnyNumberOfThreads) {
     std::mt19937_64 random(99);
     const Points points = randomPoints(random, 6000);
     for (const BinningPath path : kPaths) {
-        const auto one = computeBins(points, 37, 0, 60, 1, path);
+        const auto one = computeBins(points, 37, 0, 60, {.threads = 1, .path = path});
         for (const unsigned threads : {2u, 7u}) {
-            const auto many = computeBins(points, 37, 0, 60, threads, path);
+            const auto many = computeBins(points, 37, 0, 60, {.threads = threads, .path = path});
             for (std::size_t k = 0; k < one.size(); ++k) {
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(many[k].sum),
                           std::bit_cast<std::uint64_t>(one[k].sum))
@@ -195,7 +196,7 @@ TEST(ComputeBins, KeepsItsPrecisionWhereValuesCancel) {
         }
     }
     for (const BinningPath path : kPaths) {
-        const auto bins = computeBins(points, 25, 0, 1000, 0, path);
+        const auto bins = computeBins(points, 25, 0, 1000, {.path = path});
         for (std::size_t k = 0; k < bins.size(); ++k) {
             EXPECT_NEAR(bins[k].sum, static_cast<double>(exact[k]),
                         1e-12 * static_cast<double>(exact[k]))
@@ -213,8 +214,8 @@ TEST(ComputeBins, TakesTheSameResultByRanksAsByPairsOnALongSeries) {
     for (DataPoint& p : points) {
         p = {static_cast<double>(x(random)), y(random)};
     }
-    const auto pairs = computeBins(points, 25, 0, 1e6, 0, BinningPath::Pairs);
-    const auto ranks = computeBins(points, 25, 0, 1e6, 0, BinningPath::Ranks);
+    const auto pairs = computeBins(points, 25, 0, 1e6, {.path = BinningPath::Pairs});
+    const auto ranks = computeBins(points, 25, 0, 1e6, {.path = BinningPath::Ranks});
     for (std::size_t k = 0; k < pairs.size(); ++k) {
         ASSERT_EQ(ranks[k].count, pairs[k].count) << "bin " << k;
         ASSERT_NEAR(ranks[k].sum, pairs[k].sum, 1e-12 * pairs[k].sum) << "bin " << k;
@@ -229,7 +230,7 @@ TEST(ComputeBins, BinsPeriodsNearTheLargestDouble) {
               (std::vector<double>{0, big * 0.25, big * 0.5, big * 0.75, big}));
     const auto expected = testing::referenceBins(points, 4, 0, big).bins;
     for (const BinningPath path : kPaths) {
-        const auto bins = computeBins(points, 4, 0, big, 0, path);
+        const auto bins = computeBins(points, 4, 0, big, {.path = path});
         for (std::size_t k = 0; k < bins.size(); ++k) {
             EXPECT_FALSE(std::isnan(bins[k].sum)) << k;
             EXPECT_EQ(bins[k].count, expected[k].count) << k;

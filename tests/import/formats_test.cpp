@@ -2,8 +2,15 @@
 // and .ods, with their column names, dates and hostile variants.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <sstream>
 
+#include "analysis/extraction.h"
+#include "analysis/lag_binning.h"
+#include "analysis/results_file.h"
+#include "analysis/results_table.h"
 #include "common/dates.h"
 #include "common/numbers.h"
 #include "import/column_names.h"
@@ -215,6 +222,124 @@ TEST(ZipWorkbooks, ReadTheFirstWorksheetCellByCell) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(contents(readZip(dir, c.entries).table), c.expected) << c.name;
+    }
+}
+
+// What the window analyses of a data set: the grid's points of the two
+// columns, the names in its captions and its number of columns.
+ColumnData windowColumns(const std::filesystem::path& file, const std::string& x,
+                         const std::string& y) {
+    DataGrid grid;
+    loadDataSet(grid, file, DataKind::ByContent);
+    ColumnData window;
+    window.columns = static_cast<std::uint64_t>(grid.Cols());
+    for (int c = 0; c < grid.Cols(); ++c) {
+        window.names.emplace_back(nameInCaption(c, grid.TextMatrix(0, c)));
+    }
+    if (std::all_of(window.names.begin(), window.names.end(),
+                    [](const std::string& name) { return name.empty(); })) {
+        window.names.clear();
+    }
+    const auto xColumn = columnNamed(x, window.names);
+    const auto yColumn = columnNamed(y, window.names);
+    if (xColumn && yColumn && *xColumn < window.columns && *yColumn < window.columns) {
+        window.points =
+            extractDataPoints(grid, static_cast<int>(*xColumn), static_cast<int>(*yColumn))
+                .DataPoints;
+    }
+    return window;
+}
+
+TEST(ColumnStreams, GiveThePointsOfTheWindowForEveryFile) {
+    const testing::TempDir dir;
+    setWorkbookHelper(TESSELIN_CLI);
+    const std::filesystem::path data(TESSELIN_TEST_DATA_DIR);
+    const std::string a1 = "<c r=\"A1\" t=\"inlineStr\"><is><t>time</t></is></c>";
+    const std::string b1 = "<c r=\"B1\" t=\"inlineStr\"><is><t>mag</t></is></c>";
+    // The header comes last: the columns are known only at the end.
+    testing::writeZip(dir.path() / "late_header.xlsx",
+                      xlsx("<row r=\"3\"><c r=\"A3\"><v>3</v></c><c r=\"B3\"><v>30</v></c>"
+                           "<c r=\"C3\"><v>7</v></c></row><row r=\"2\"><c r=\"B2\"><v>20</v>"
+                           "</c><c r=\"A2\"><v>2</v></c></row><row r=\"1\">" +
+                           a1 + b1 + "</row><row r=\"4\"><c r=\"A4\"><v>4</v></c></row>"));
+    testing::writeZip(dir.path() / "values.ods",
+                      ods("<table:table-row><table:table-cell office:value-type=\"string\">"
+                          "<text:p>time</text:p></table:table-cell><table:table-cell "
+                          "office:value-type=\"string\"><text:p>mag</text:p></table:table-cell>"
+                          "</table:table-row><table:table-row table:number-rows-repeated=\"3\">"
+                          "<table:table-cell office:value-type=\"float\" office:value=\"2.5\" "
+                          "table:number-columns-repeated=\"2\"/></table:table-row>"));
+    const struct {
+        std::filesystem::path file;
+        const char* x;
+        const char* y;
+    } cases[] = {
+        {kTables / "measurements.txt", "0", "1"},
+        {kTables / "libreoffice.csv", "time", "mag"},
+        {kTables / "decimal_commas.csv", "time", "mag"},
+        {kTables / "timestamps.tsv", "mag", "time"},
+        {kTables / "libreoffice.xlsx", "time", "mag"},
+        {kTables / "openpyxl.xlsx", "time", "mag"},
+        {kTables / "libreoffice.ods", "time", "mag"},
+        {data / "basic.xls", "0", "1"},
+        {data / "dates.xls", "1", "0"},
+        {data / "dates_1904.xls", "0", "1"},
+        {data / "formulas.xls", "0", "1"},
+        {data / "one_column.xls", "0", "1"},
+        {dir.write("ragged.txt", "1 2 3\n\n4\n 5\t6\n7 8 9 10 &H1F\n"), "4", "0"},
+        {dir.write("blanks.csv", "t,v,w\n1,,\n,2\n3,4\n\" 5\",6e1x,7\n"), "t", "v"},
+        {dir.write("no_header.csv", "1;2,5\n3;4,25\n"), "0", "1"},
+        {dir.write("one_line.csv", "1,2\n"), "0", "1"},
+        {dir.write("empty.csv", ""), "0", "1"},
+        {dir.path() / "late_header.xlsx", "mag", "time"},
+        {dir.path() / "values.ods", "time", "mag"},
+    };
+    for (const auto& c : cases) {
+        const ColumnData window = windowColumns(c.file, c.x, c.y);
+        const ColumnData streamed = readColumns(c.file, DataKind::ByContent, c.x, c.y);
+        EXPECT_EQ(streamed.columns, window.columns) << c.file;
+        EXPECT_EQ(streamed.names.size() > 0, window.names.size() > 0) << c.file;
+        for (std::size_t k = 0; k < std::min(streamed.names.size(), window.names.size()); ++k) {
+            EXPECT_EQ(streamed.names[k], window.names[k]) << c.file;
+        }
+        ASSERT_EQ(streamed.points.size(), window.points.size()) << c.file;
+        for (std::size_t i = 0; i < window.points.size(); ++i) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(streamed.points[i].x),
+                      std::bit_cast<std::uint64_t>(window.points[i].x))
+                << c.file << " point " << i;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(streamed.points[i].y),
+                      std::bit_cast<std::uint64_t>(window.points[i].y))
+                << c.file << " point " << i;
+        }
+    }
+}
+
+TEST(ColumnStreams, TakeDataSetsBeyondTheWindowsRowsInEveryFormat) {
+    const testing::TempDir dir;
+    std::vector<DataPoint> points;
+    std::string text;
+    std::string csv = "JD,flux\n";
+    std::string rows =
+        "<row><c t=\"inlineStr\"><is><t>JD</t></is></c><c t=\"inlineStr\"><is>"
+        "<t>flux</t></is></c></row>";
+    for (int i = 0; i < 40000; ++i) {
+        const std::string x = numberText(2459000.5 + i / 720.0);
+        const std::string y = numberText(std::sin(i * 0.01) + (i % 3) * 0.5);
+        points.push_back({leadingNumberValue(x), leadingNumberValue(y)});
+        text += x + " " + y + "\n";
+        csv += x + "," + y + "\n";
+        rows += "<row><c><v>" + x + "</v></c><c><v>" + y + "</v></c></row>";
+    }
+    testing::writeZip(dir.path() / "long.xlsx", xlsx(rows));
+    const double length = points.back().x - points.front().x;
+    const std::string expected = resultsFileText(
+        buildResultsTable(computeBins(points, 25, 0, length, {.path = BinningPath::Pairs})));
+    for (const std::string& file : {dir.write("long.txt", text).string() + " --x 0 --y 1",
+                                   dir.write("long.csv", csv).string() + " --x JD --y flux",
+                                   (dir.path() / "long.xlsx").string() + " --x JD --y flux"}) {
+        const auto run = testing::runTesselinCli(file, dir);
+        EXPECT_EQ(run.status, 0) << file << run.err;
+        EXPECT_EQ(run.out, expected) << file;
     }
 }
 

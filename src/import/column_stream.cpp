@@ -1,0 +1,212 @@
+#include "import/column_stream.h"
+
+#include <algorithm>
+
+#include "common/DataGrid.h"
+#include "common/Failure.h"
+#include "common/numbers.h"
+#include "import/column_names.h"
+#include "import/separated_values.h"
+#include "import/text_source.h"
+
+namespace tesselin {
+namespace {
+
+bool isSeparator(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The point of a row's two cells; nothing when either is blank.
+std::optional<DataPoint> pointOf(std::string_view x, std::string_view y) {
+    if (isBlankCell(x) || isBlankCell(y)) {
+        return std::nullopt;
+    }
+    return DataPoint{leadingNumberValue(x), leadingNumberValue(y)};
+}
+
+std::uint64_t columnsOf(std::uint64_t rows, std::uint64_t widest, std::uint64_t fewest) {
+    return rows == 0 || widest == 0 ? 2 : std::max(widest, fewest);
+}
+
+}  // namespace
+
+ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, bool headerRule)
+    : m_xName(x), m_yName(y), m_headerRule(headerRule) {}
+
+template <typename Cells>
+void ColumnCollector::add(const Cells& cells) {
+    if (m_x && m_y && *m_x < cells.size() && *m_y < cells.size()) {
+        if (const auto point = pointOf(cells[*m_x], cells[*m_y])) {
+            m_data.points.push_back(*point);
+        }
+    }
+}
+
+void ColumnCollector::decide() {
+    if (m_headerRule && m_rows >= 2 && isHeader(m_first[0], m_first[1])) {
+        m_data.names = m_first[0];
+    }
+    m_x = columnNamed(m_xName, m_data.names);
+    m_y = columnNamed(m_yName, m_data.names);
+    for (std::uint64_t r = m_data.names.empty() ? 0 : 1; r < std::min<std::uint64_t>(m_rows, 2);
+         ++r) {
+        add(m_first[r]);
+    }
+    m_first[0] = {};
+    m_first[1] = {};
+}
+
+ColumnData ColumnCollector::finish(std::uint64_t fewestColumns) {
+    if (m_rows < 2) {
+        decide();
+    }
+    m_data.columns = columnsOf(m_rows, m_widest, fewestColumns);
+    return std::move(m_data);
+}
+
+ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::string_view x,
+                           std::string_view y, Progress* progress) {
+    TextSource source(in, sourceName);
+    source.reportTo(progress);
+    LineReader lines(source, DataGrid::kDefaultMemoryBudget);
+    ColumnCollector collector(x, y, false);
+    std::vector<std::string_view> fields;
+    for (std::string_view line; lines.next(line);) {
+        fields.clear();
+        for (std::size_t i = 0; i < line.size();) {
+            while (i < line.size() && isSeparator(line[i])) {
+                ++i;
+            }
+            const std::size_t begin = i;
+            while (i < line.size() && !isSeparator(line[i])) {
+                ++i;
+            }
+            if (i > begin) {
+                fields.push_back(line.substr(begin, i - begin));
+            }
+        }
+        collector.row(fields);
+    }
+    return collector.finish(2);  // the data grid starts with two columns
+}
+
+ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, std::string_view x,
+                                std::string_view y, Progress* progress) {
+    TextSource source(in, sourceName);
+    source.reportTo(progress);
+    SeparatedValues records(source, DataGrid::kDefaultMemoryBudget);
+    ColumnCollector collector(x, y, true);
+    std::vector<std::string> fields;
+    while (records.next(fields)) {
+        collector.row(fields);
+    }
+    return collector.finish(1);
+}
+
+SheetColumns::SheetColumns(std::string_view x, std::string_view y, bool headerRule,
+                           std::size_t memoryBudget,
+                           std::optional<std::pair<std::uint32_t, std::uint32_t>> known)
+    : m_xName(x), m_yName(y), m_headerRule(headerRule), m_memoryBudget(memoryBudget) {
+    if (known) {
+        m_fixed = true;
+        m_x = known->first;
+        m_y = known->second;
+    }
+}
+
+SheetColumns::Resolved SheetColumns::resolve(std::uint32_t rows) const {
+    Resolved resolved;
+    if (m_headerRule && rows >= 2 && isHeader(m_first[0], m_first[1])) {
+        resolved.names = m_first[0];
+    }
+    resolved.x = columnNamed(m_xName, resolved.names);
+    resolved.y = columnNamed(m_yName, resolved.names);
+    return resolved;
+}
+
+void SheetColumns::cell(std::uint32_t row, std::uint32_t column, std::string_view text) {
+    if (row < 2) {
+        // Kept whole: the header rule and the names need them.
+        std::vector<std::string>& cells = m_first[row];
+        if (column >= cells.size()) {
+            cells.resize(std::size_t{column} + 1);
+        }
+        m_firstBytes += text.size() + sizeof(std::string);
+        if (m_firstBytes > m_memoryBudget) {
+            throw Failure::outOfMemory(
+                "Out of memory: the first rows of the sheet hold more "
+                "than the reader may use");
+        }
+        cells[column] = text;
+        return;
+    }
+    if (!m_fixed) {
+        const Resolved resolved = resolve(row + 1);
+        m_x = resolved.x;
+        m_y = resolved.y;
+        m_fixed = true;
+    }
+    const int which = (column == m_x ? 1 : 0) | (column == m_y ? 2 : 0);
+    if (which == 0) {
+        return;
+    }
+    const std::size_t at = row - 2;
+    if (at >= m_values.size()) {
+        m_values.resize(at + 1);
+        m_filled.resize(at + 1);
+    }
+    const bool blank = isBlankCell(text);
+    const double value = blank ? 0.0 : leadingNumberValue(text);
+    if (which & 1) {
+        m_values[at].x = value;
+    }
+    if (which & 2) {
+        m_values[at].y = value;
+    }
+    const auto bits = static_cast<std::uint8_t>(which);
+    m_filled[at] = blank ? static_cast<std::uint8_t>(m_filled[at] & ~bits)
+                         : static_cast<std::uint8_t>(m_filled[at] | bits);
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>> SheetColumns::readAgainFor(
+    const SheetExtent& extent) const {
+    const Resolved resolved = resolve(extent.rows);
+    if (!m_fixed || !resolved.x || !resolved.y || (resolved.x == m_x && resolved.y == m_y)) {
+        return std::nullopt;
+    }
+    return std::pair(*resolved.x, *resolved.y);
+}
+
+ColumnData SheetColumns::finish(const SheetExtent& extent) {
+    Resolved resolved = resolve(extent.rows);
+    ColumnData data;
+    data.columns = columnsOf(extent.rows, extent.columns, 1);
+    data.names = std::move(resolved.names);
+    if (!resolved.x || !resolved.y) {
+        return data;
+    }
+    const std::uint32_t x = *resolved.x;
+    const std::uint32_t y = *resolved.y;
+    for (std::uint32_t r = data.names.empty() ? 0 : 1; r < std::min<std::uint32_t>(extent.rows, 2);
+         ++r) {
+        const std::vector<std::string>& cells = m_first[r];
+        if (x < cells.size() && y < cells.size()) {
+            if (const auto point = pointOf(cells[x], cells[y])) {
+                data.points.push_back(*point);
+            }
+        }
+    }
+    if (m_fixed && m_x == x && m_y == y) {
+        data.points.reserve(data.points.size() + m_values.size());
+        for (std::size_t at = 0; at < m_values.size(); ++at) {
+            if (m_filled[at] == 3 || (x == y && m_filled[at] != 0)) {
+                data.points.push_back(m_values[at]);
+            }
+        }
+    }
+    m_values = {};
+    m_filled = {};
+    return data;
+}
+
+}  // namespace tesselin

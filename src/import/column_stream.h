@@ -1,0 +1,121 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/DataPoint.h"
+#include "import/sheet.h"
+
+namespace tesselin {
+
+class Progress;
+
+// The two columns of a data set that an analysis takes, read straight from
+// its file without a table of its cells: what tesselin-cli analyses, of any
+// number of rows.
+struct ColumnData {
+    std::vector<std::string> names;  // the header's names; none when the first row is data
+    std::uint64_t columns = 2;       // the columns of the data set, as the data grid counts them
+    // Each row whose two cells are not blank, in file order, by the
+    // leading-number values of the texts the data grid would show. Empty
+    // when a column named is not one of the data set's.
+    std::vector<DataPoint> points;
+};
+
+// The two columns that options name (see columnNamed), of rows that arrive
+// in file order: the first two rows are kept whole until the header rule has
+// decided on them (when `headerRule` is set), later rows give their point
+// and are let go.
+class ColumnCollector {
+public:
+    ColumnCollector(std::string_view x, std::string_view y, bool headerRule);
+
+    // The cells of the next row: a std::vector of std::string or std::string_view.
+    template <typename Cells>
+    void row(const Cells& cells) {
+        m_widest = std::max<std::uint64_t>(m_widest, cells.size());
+        if (m_rows < 2) {
+            m_first[m_rows].assign(cells.begin(), cells.end());
+            if (++m_rows == 2) {
+                decide();
+            }
+            return;
+        }
+        ++m_rows;
+        add(cells);
+    }
+
+    // The columns and points; the number of columns is at least `fewestColumns`,
+    // and two for a data set without cells.
+    ColumnData finish(std::uint64_t fewestColumns);
+
+private:
+    void decide();
+    template <typename Cells>
+    void add(const Cells& cells);
+
+    std::string m_xName;
+    std::string m_yName;
+    bool m_headerRule;
+    std::uint64_t m_rows = 0;
+    std::uint64_t m_widest = 0;
+    std::vector<std::string> m_first[2];
+    std::optional<std::uint32_t> m_x;
+    std::optional<std::uint32_t> m_y;
+    ColumnData m_data;
+};
+
+// Whitespace text and separated values, streamed into a collector; the
+// progress, if given, counts the bytes read.
+ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::string_view x,
+                           std::string_view y, Progress* progress = nullptr);
+ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, std::string_view x,
+                                std::string_view y, Progress* progress = nullptr);
+
+// The two columns of a worksheet whose cells may come in any row order (the
+// records of .xls and .xlsx files may): the first two rows are kept whole,
+// of later rows only the values of the two columns, by row. Which columns
+// these are is settled when the first later row begins; a cell of the first
+// two rows that comes after that and names other columns asks for the sheet
+// to be read once more, with the columns then known.
+class SheetColumns {
+public:
+    SheetColumns(std::string_view x, std::string_view y, bool headerRule, std::size_t memoryBudget,
+                 std::optional<std::pair<std::uint32_t, std::uint32_t>> known = std::nullopt);
+
+    void cell(std::uint32_t row, std::uint32_t column, std::string_view text);
+
+    // The columns the whole sheet names, if they are not those collected.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> readAgainFor(
+        const SheetExtent& extent) const;
+    ColumnData finish(const SheetExtent& extent);
+
+private:
+    struct Resolved {
+        std::vector<std::string> names;
+        std::optional<std::uint32_t> x;
+        std::optional<std::uint32_t> y;
+    };
+    Resolved resolve(std::uint32_t rows) const;
+
+    std::string m_xName;
+    std::string m_yName;
+    bool m_headerRule;
+    std::size_t m_memoryBudget;
+    std::size_t m_firstBytes = 0;
+    std::vector<std::string> m_first[2];
+    bool m_fixed = false;
+    std::optional<std::uint32_t> m_x;
+    std::optional<std::uint32_t> m_y;
+    // Rows from the third on: both values, and which of them are not blank.
+    std::vector<DataPoint> m_values;
+    std::vector<std::uint8_t> m_filled;
+};
+
+}  // namespace tesselin
