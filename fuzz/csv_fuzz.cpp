@@ -8,10 +8,12 @@
 
 #include "common/Failure.h"
 #include "import/column_names.h"
+#include "import/column_stream.h"
 #include "import/separated_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(bytes);
     try {
         tesselin::SeparatedTable values =
             tesselin::readSeparatedValues(in, "fuzz.csv", 1000, std::size_t{16} << 20);
@@ -19,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (values.table.Rows() > 1000) {
             std::abort();
         }
+    } catch (const tesselin::Failure&) {
+    }
+    std::istringstream again(bytes);
+    try {
+        (void)tesselin::readSeparatedColumns(again, "fuzz.csv", "0", "mag");
     } catch (const tesselin::Failure&) {
     }
     return 0;

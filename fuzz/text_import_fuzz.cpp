@@ -7,16 +7,45 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "common/numbers.h"
 #include "import/blank_rows.h"
+#include "import/column_stream.h"
 #include "import/text_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tesselin::DataGrid grid;
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(text);
+    bool loaded = false;
     try {
         tesselin::loadTextStream(grid, in, "fuzz.txt");
         tesselin::RemoveBlankRows(grid);
+        loaded = true;
     } catch (const tesselin::Failure&) {
+    }
+    if (loaded) {
+        // tesselin-cli's streaming of two columns takes the points the grid holds.
+        std::istringstream again(text);
+        const tesselin::ColumnData streamed =
+            tesselin::readTextColumns(again, "fuzz.txt", "1", "0");
+        std::size_t point = 0;
+        for (int r = 1; r < grid.Rows(); ++r) {
+            const std::string_view x = grid.TextMatrix(r, 1);
+            const std::string_view y = grid.TextMatrix(r, 0);
+            if (tesselin::isBlankCell(x) || tesselin::isBlankCell(y)) {
+                continue;
+            }
+            if (point >= streamed.points.size() ||
+                streamed.points[point].x != tesselin::leadingNumberValue(x) ||
+                streamed.points[point].y != tesselin::leadingNumberValue(y)) {
+                std::abort();
+            }
+            ++point;
+        }
+        if (point != streamed.points.size() ||
+            streamed.columns != static_cast<std::uint64_t>(grid.Cols())) {
+            std::abort();
+        }
     }
     std::size_t bytes = 0;
     for (int r = 0; r < grid.Rows(); ++r) {

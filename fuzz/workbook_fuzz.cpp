@@ -25,5 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)answer.finish();
     } catch (const tesselin::Failure&) {
     }
+    try {
+        tesselin::ColumnAnswerReader answer("fuzz.xls");
+        answer.feed(std::string_view(reinterpret_cast<const char*>(data), size));
+        (void)answer.finish();
+    } catch (const tesselin::Failure&) {
+    }
     return 0;
 }

@@ -74,32 +74,51 @@ struct HugePageAllocator {
     friend bool operator==(const HugePageAllocator&, const HugePageAllocator&) = default;
 };
 
-// Counts and sums of the Y values inserted so far, by rank. The ranks fall
-// into blocks of 64: a Fenwick tree over the blocks (small enough to stay in
-// cache) and, within each block, running sums up to each rank, so that a
-// query costs the tree's levels plus one cache line of the large array.
+// a + b for a double b, with the error of the addition kept.
+DoubleDouble plus(DoubleDouble a, double b) {
+    const DoubleDouble s = twoSum(a.hi, b);
+    return quickTwoSum(s.hi, s.lo + a.lo);
+}
+
+// Counts and sums of the Y values inserted so far, by rank, in three levels:
+// ranks fall into blocks of 64 and blocks into groups of 64. Each rank keeps
+// the running sum of the inserted ranks below it in its block (their number
+// comes from the block's mask of inserted ranks), each block that of the
+// blocks below it in its group, and a Fenwick tree over the groups does the
+// rest. A query reads one entry of the large first array (which the sweep
+// asks for ahead) and a few of the small ones, which stay in cache; an
+// insertion updates at most 63 neighbouring entries of the first two.
 class RankTree {
 public:
-    explicit RankTree(std::size_t n) : m_within(n), m_withinCount(n), m_blocks(n / kBlock + 2) {}
+    explicit RankTree(std::size_t n)
+        : m_within(n),
+          m_inserted(n / kBlock + 1),
+          m_group(n / kBlock + 1),
+          m_groups(n / kGroup + 2) {}
 
     void insert(std::size_t rank, double y) {
-        const DoubleDouble value{y, 0};
-        const std::size_t blockEnd = std::min(m_within.size(), (rank / kBlock + 1) * kBlock);
+        const std::size_t block = rank / kBlock;
+        const std::size_t blockEnd = std::min(m_within.size(), (block + 1) * kBlock);
+        m_inserted[block] |= std::uint64_t{1} << (rank % kBlock);
         for (std::size_t r = rank + 1; r < blockEnd; ++r) {
-            ++m_withinCount[r];
-            m_within[r] = m_within[r] + value;
+            m_within[r] = plus(m_within[r], y);
         }
-        for (std::size_t i = rank / kBlock + 1; i < m_blocks.size(); i += i & (~i + 1)) {
-            ++m_blocks[i].count;
-            m_blocks[i].sum = m_blocks[i].sum + value;
+        const std::size_t groupEnd = std::min(m_group.size(), (rank / kGroup + 1) * kPerGroup);
+        for (std::size_t b = block + 1; b < groupEnd; ++b) {
+            ++m_group[b].count;
+            m_group[b].sum = plus(m_group[b].sum, y);
+        }
+        for (std::size_t i = rank / kGroup + 1; i < m_groups.size(); i += i & (~i + 1)) {
+            ++m_groups[i].count;
+            m_groups[i].sum = plus(m_groups[i].sum, y);
         }
     }
 
-    // Asks for the line that below(rank) will read; the ranks come in no
+    // Asks for the lines that below(rank) will read; the ranks come in no
     // order, so without this nearly every query waits for memory.
     void prefetch(std::size_t rank) const {
         __builtin_prefetch(&m_within[rank]);
-        __builtin_prefetch(&m_withinCount[rank]);
+        __builtin_prefetch(&m_group[rank / kBlock]);
     }
 
     // How many of the inserted values have a lower rank, and their sum.
@@ -107,29 +126,37 @@ public:
         // The high parts are added along one chain and each step's rounding
         // error, with the low parts, along another, so that a step waits
         // for one addition only.
-        std::uint64_t count = m_withinCount[rank];
-        double high = m_within[rank].hi;
-        double low = m_within[rank].lo;
-        for (std::size_t i = rank / kBlock; i > 0; i -= i & (~i + 1)) {
-            count += m_blocks[i].count;
-            const DoubleDouble step = twoSum(high, m_blocks[i].sum.hi);
+        const std::size_t block = rank / kBlock;
+        const Node& group = m_group[block];
+        const std::uint64_t lower = (std::uint64_t{1} << (rank % kBlock)) - 1;
+        std::uint64_t count =
+            static_cast<std::uint64_t>(std::popcount(m_inserted[block] & lower)) + group.count;
+        DoubleDouble step = twoSum(m_within[rank].hi, group.sum.hi);
+        double high = step.hi;
+        double low = step.lo + m_within[rank].lo + group.sum.lo;
+        for (std::size_t i = rank / kGroup; i > 0; i -= i & (~i + 1)) {
+            count += m_groups[i].count;
+            step = twoSum(high, m_groups[i].sum.hi);
             high = step.hi;
-            low += step.lo + m_blocks[i].sum.lo;
+            low += step.lo + m_groups[i].sum.lo;
         }
         return {count, quickTwoSum(high, low)};
     }
 
 private:
     static constexpr std::size_t kBlock = 64;
+    static constexpr std::size_t kPerGroup = 64;  // blocks
+    static constexpr std::size_t kGroup = kBlock * kPerGroup;
     struct Node {
         DoubleDouble sum;
         std::uint64_t count = 0;
     };
-    // Below each rank, the inserted ranks of its own block: their sum and
-    // (fewer than 64) number.
+    // Below each rank, the sum of the inserted ranks of its own block.
     std::vector<DoubleDouble, HugePageAllocator<DoubleDouble>> m_within;
-    std::vector<std::uint8_t> m_withinCount;
-    std::vector<Node> m_blocks;  // a Fenwick tree over whole blocks
+    std::vector<std::uint64_t> m_inserted;  // by block, a bit for each inserted rank
+    // Below each block, the inserted ranks of the blocks before it in its group.
+    std::vector<Node, HugePageAllocator<Node>> m_group;
+    std::vector<Node> m_groups;  // a Fenwick tree over whole groups
 };
 
 // One end of every bin's runs: for point i, the first position j (of a point
@@ -159,10 +186,11 @@ struct RunEnd {
 };
 
 // The bins [first, last) over one sweep of the positions.
-void sweep(const SortedPoints& points, std::span<const double> y,
-           const std::vector<std::size_t>& rank, const std::vector<DoubleDouble>& prefix,
-           const std::vector<double>& edges, std::size_t first, std::size_t last,
-           std::vector<DoubleDouble>& sums, std::vector<std::int64_t>& counts, Progress* progress) {
+__attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
+    const SortedPoints& points, std::span<const double> y, const std::vector<std::size_t>& rank,
+    const std::vector<DoubleDouble>& prefix, const std::vector<double>& edges, std::size_t first,
+    std::size_t last, std::vector<DoubleDouble>& sums, std::vector<std::int64_t>& counts,
+    Progress* progress) {
     const std::size_t n = points.x.size();
     std::vector<RunEnd> ends;
     for (std::size_t k = first; k < last; ++k) {
