@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,9 +15,18 @@
 namespace tesselin {
 namespace {
 
-struct Accumulator {
-    std::vector<double> sum;
-    std::vector<std::uint64_t> count;
+// A bin's sum and count side by side: one cache line holds both.
+struct BinTotal {
+    double sum = 0;
+    std::uint64_t count = 0;
+};
+using Accumulator = std::vector<BinTotal>;
+
+// Where the runs of every bin edge stood for the last point, for each thread.
+struct RunPointers {
+    std::vector<std::size_t> atLeast;  // the first later point whose period reaches the edge
+    std::vector<std::size_t> beyond;   // the first whose period passes it
+    bool placed = false;               // they stand for a point of this chunk
 };
 
 // Eight doubles: one AVX-512 register, two AVX registers, four SSE ones.
@@ -25,21 +35,31 @@ using Bits8 = std::uint64_t __attribute__((vector_size(64)));
 
 // Sum of |y[j] - yi| over j in [begin, end). The lanes are added in a fixed
 // order, so every instruction set gives the same bits.
+inline void addAbsDifferences(Vec8& sum, const double* y, Vec8 base) {
+    const Bits8 noSign = ~Bits8{} >> 1;
+    Vec8 v;
+    std::memcpy(&v, y, sizeof v);
+    sum += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(v - base) & noSign);
+}
+
 inline double sumAbsDifferences(const double* y, std::size_t begin, std::size_t end, double yi) {
     const Vec8 base = Vec8{} + yi;
-    const Bits8 noSign = ~Bits8{} >> 1;
-    Vec8 first{};
-    Vec8 second{};
+    // Four independent sums, so that each addition need not wait for the last.
+    Vec8 a{};
+    Vec8 b{};
+    Vec8 c{};
+    Vec8 d{};
     std::size_t j = begin;
-    for (; j + 16 <= end; j += 16) {
-        Vec8 a;
-        Vec8 b;
-        std::memcpy(&a, y + j, sizeof a);
-        std::memcpy(&b, y + j + 8, sizeof b);
-        first += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(a - base) & noSign);
-        second += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(b - base) & noSign);
+    for (; j + 32 <= end; j += 32) {
+        addAbsDifferences(a, y + j, base);
+        addAbsDifferences(b, y + j + 8, base);
+        addAbsDifferences(c, y + j + 16, base);
+        addAbsDifferences(d, y + j + 24, base);
     }
-    const Vec8 lanes = first + second;
+    for (; j + 8 <= end; j += 8) {
+        addAbsDifferences(a, y + j, base);
+    }
+    const Vec8 lanes = (a + b) + (c + d);
     double total = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) +
                    ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
     for (; j < end; ++j) {
@@ -80,20 +100,34 @@ std::size_t firstWhere(std::size_t from, std::size_t to, Pred holds) {
 // processor has.
 __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
     const SortedPoints& points, const std::vector<double>& edges, std::size_t firstPoint,
-    std::size_t lastPoint, Accumulator& acc) {
+    std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
     // Runs this long or longer are found by search and summed in vectors;
     // shorter ones cost less pair by pair.
-    constexpr std::size_t kLongRun = 64;
+    constexpr std::size_t kLongRun = 16;
     const std::size_t n = points.x.size();
     const std::size_t bins = edges.size() - 1;
     const double* x = points.x.data();
     const double* y = points.y.data();
     const double* edge = edges.data();
-    double* sum = acc.sum.data();
-    std::uint64_t* count = acc.count.data();
+    BinTotal* total = acc.data();
     const double span = edge[bins] - edge[0];
     const double binsPerPeriod =
         span > 0 && std::isfinite(span) ? static_cast<double>(bins) / span : 0.0;
+    // How far, in bins, rounding can move a guess from the true position of
+    // a period among the edges: the errors of the edges, of the period's
+    // distance from the first edge and of the bin width, each a few units in
+    // the last place of the largest edge, plus the relative error of the
+    // scaling, taken with room to spare. Guesses closer than this to a whole
+    // number are checked against the edges.
+    const double largest = std::max(std::fabs(edge[0]), std::fabs(edge[bins]));
+    const double unit = std::ldexp(largest, -52);
+    const double margin =
+        binsPerPeriod > 0 ? 16 * unit * binsPerPeriod + static_cast<double>(bins) * 0x1p-46 : 1.0;
+    // Guesses from here on may reach the last edge or beyond.
+    const double lastWhole = static_cast<double>(bins) - 1;
+    std::fill(runs.atLeast.begin(), runs.atLeast.end(), 0);
+    std::fill(runs.beyond.begin(), runs.beyond.end(), 0);
+    runs.placed = false;
 
     for (std::size_t i = firstPoint; i < lastPoint; ++i) {
         const double xi = x[i];
@@ -106,54 +140,72 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
         std::size_t k = 0;
 
         if ((n - j) / bins >= kLongRun) {
-            while (j < n && k < bins) {
-                const double period = x[j] - xi;
-                if (period > edge[k + 1]) {
-                    // Nothing of this point ends in bin k: go to the first
-                    // bin whose end reaches the period.
-                    k = static_cast<std::size_t>(
-                            std::lower_bound(edge + k + 1, edge + bins + 1, period) - edge) -
-                        1;
-                    continue;
+            // Bin k's pairs are the run [atLeast[k], beyond[k + 1]). Both
+            // ends only move forward from one point to the next, so each is
+            // found from where it was for the previous point, in a step or two.
+            std::size_t* atLeast = runs.atLeast.data();
+            std::size_t* beyond = runs.beyond.data();
+            const auto advance = [&](std::size_t from, auto passed) {
+                if (!runs.placed) {  // the chunk's first point: search
+                    return firstWhere(from, n, passed);
                 }
-                const double binEnd = edge[k + 1];
-                const std::size_t end =
-                    firstWhere(j, n, [=](std::size_t m) { return x[m] - xi > binEnd; });
-                sum[k] += sumAbsDifferences(y, j, end, yi);
-                count[k] += end - j;
-                // Periods equal to this bin's end also lie in the next bin.
-                j = firstWhere(j, end, periodAtLeast(binEnd));
-                ++k;
+                while (from < n && !passed(from)) {
+                    ++from;
+                }
+                return from;
+            };
+            atLeast[0] = j;
+            for (std::size_t e = 1; e <= bins; ++e) {
+                atLeast[e] = advance(std::max(atLeast[e], atLeast[e - 1]), periodAtLeast(edge[e]));
+            }
+            for (std::size_t e = 1; e <= bins; ++e) {
+                const double bound = edge[e];
+                beyond[e] = advance(std::max(beyond[e], atLeast[e]),
+                                    [=](std::size_t m) { return x[m] - xi > bound; });
+            }
+            runs.placed = true;
+            for (k = 0; k < bins; ++k) {
+                if (beyond[k + 1] > atLeast[k]) {
+                    total[k].sum += sumAbsDifferences(y, atLeast[k], beyond[k + 1], yi);
+                    total[k].count += beyond[k + 1] - atLeast[k];
+                }
             }
             continue;
         }
 
         for (; j < n; ++j) {
             const double period = x[j] - xi;
-            // The bins have one width: guess the bin from it, then let the
-            // exact edges decide. The guess is almost always right, so the
-            // corrections cost no mispredicted branches; k never moves back,
-            // as periods only grow.
+            // The bins have one width: the bin follows from the period.
+            // Where the guess lies well inside a bin, farther from its edges
+            // than all rounding can move it, the period lies strictly within
+            // that bin; only near an edge do the exact edges decide.
             const double guess = (period - edge[0]) * binsPerPeriod;
+            if (guess < lastWhole) {
+                const auto g = static_cast<std::size_t>(guess);
+                const double within = guess - static_cast<double>(g);
+                if (within > margin && within < 1 - margin) {
+                    total[g].sum += std::fabs(y[j] - yi);
+                    ++total[g].count;
+                    continue;
+                }
+            }
             std::size_t g =
                 guess < static_cast<double>(bins) ? static_cast<std::size_t>(guess) : bins;
-            g = std::max(g, k);
-            while (g > k && edge[g] >= period) {
+            while (g > 0 && edge[g] >= period) {
                 --g;
             }
             while (g < bins && edge[g + 1] < period) {
                 ++g;
             }
-            k = g;
-            if (k == bins) {
+            if (g == bins) {
                 break;  // beyond the last bin, and so are the later pairs
             }
+            // The lowest bin whose end reaches the period holds it, and so
+            // does each following bin that starts exactly at it.
             const double difference = std::fabs(y[j] - yi);
-            // Bin k holds the period; so does each following bin that starts
-            // exactly at it.
-            for (std::size_t m = k; m < bins && edge[m] <= period; ++m) {
-                sum[m] += difference;
-                ++count[m];
+            for (std::size_t m = g; m < bins && edge[m] <= period; ++m) {
+                total[m].sum += difference;
+                ++total[m].count;
             }
         }
     }
@@ -207,16 +259,43 @@ bool byRanks(std::size_t points, std::size_t bins, BinningPath path) {
 }  // namespace
 
 SortedPoints sortByX(std::span<const DataPoint> points) {
-    std::vector<DataPoint> sorted(points.begin(), points.end());
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const DataPoint& a, const DataPoint& b) { return a.x < b.x; });
+    // A stable radix sort on the bits of X, 16 at a time: linear in N, where
+    // a comparison sort is N log N. The key orders doubles as numbers do,
+    // with -0 and +0 as one value, as the comparison a.x < b.x has them.
+    struct Keyed {
+        std::uint64_t key;
+        double y;
+    };
+    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+    const std::size_t n = points.size();
+    std::vector<Keyed> sorted(n);
+    std::vector<Keyed> spare(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto bits = std::bit_cast<std::uint64_t>(points[i].x == 0 ? 0.0 : points[i].x);
+        sorted[i] = {(bits & kSign) != 0 ? ~bits : bits | kSign, points[i].y};
+    }
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::vector<std::size_t> start(std::size_t{1} << 16, 0);
+        for (const Keyed& item : sorted) {
+            ++start[(item.key >> shift) & 0xFFFF];
+        }
+        if (std::find(start.begin(), start.end(), n) != start.end()) {
+            continue;  // every key has this digit
+        }
+        std::exclusive_scan(start.begin(), start.end(), start.begin(), std::size_t{0});
+        for (const Keyed& item : sorted) {
+            spare[start[(item.key >> shift) & 0xFFFF]++] = item;
+        }
+        sorted.swap(spare);
+    }
+    spare = {};
     SortedPoints result;
-    const std::size_t n = sorted.size();
     result.x.resize(n);
     result.y.resize(n);
     result.nextGreater.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        result.x[i] = sorted[i].x;
+        const std::uint64_t key = sorted[i].key;
+        result.x[i] = std::bit_cast<double>((key & kSign) != 0 ? key & ~kSign : ~key);
         result.y[i] = sorted[i].y;
     }
     for (std::size_t i = n; i-- > 0;) {
@@ -276,16 +355,21 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
 
     std::vector<Accumulator> partial(chunks);
     for (Accumulator& acc : partial) {  // allocated here: the workers never throw
-        acc.sum.assign(bins, 0.0);
-        acc.count.assign(bins, 0);
+        acc.assign(bins, {});
     }
     std::atomic<std::size_t> nextChunk{0};
     if (options.progress != nullptr) {
         options.progress->begin(chunks);
     }
-    const auto work = [&] {
-        for (std::size_t c = nextChunk++; c < chunks; c = nextChunk++) {
-            binPoints(sorted, edges, bounds[c], bounds[c + 1], partial[c]);
+    const std::size_t workers = std::min<std::size_t>(threads, chunks);
+    std::vector<RunPointers> runs(
+        workers, {std::vector<std::size_t>(bins + 1), std::vector<std::size_t>(bins + 1)});
+    const auto work = [&](std::size_t worker) {
+        // The last chunks cost the most per pair (their runs are short), so
+        // they go first and no thread is left with one at the end.
+        for (std::size_t taken = nextChunk++; taken < chunks; taken = nextChunk++) {
+            const std::size_t c = chunks - 1 - taken;
+            binPoints(sorted, edges, bounds[c], bounds[c + 1], partial[c], runs[worker]);
             if (options.progress != nullptr) {
                 options.progress->advance(1);
             }
@@ -293,10 +377,10 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
     };
     {
         std::vector<std::jthread> helpers;
-        for (std::size_t t = 1; t < std::min<std::size_t>(threads, chunks); ++t) {
-            helpers.emplace_back(work);
+        for (std::size_t t = 1; t < workers; ++t) {
+            helpers.emplace_back(work, t);
         }
-        work();
+        work(0);
     }
 
     std::vector<BinRow> table(bins);
@@ -305,8 +389,8 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         table[k].end = edges[k + 1];
         std::uint64_t count = 0;
         for (const Accumulator& acc : partial) {  // always in chunk order
-            table[k].sum += acc.sum[k];
-            count += acc.count[k];
+            table[k].sum += acc[k].sum;
+            count += acc[k].count;
         }
         table[k].count = static_cast<double>(count);
     }
