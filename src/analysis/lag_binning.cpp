@@ -259,43 +259,22 @@ bool byRanks(std::size_t points, std::size_t bins, BinningPath path) {
 }  // namespace
 
 SortedPoints sortByX(std::span<const DataPoint> points) {
-    // A stable radix sort on the bits of X, 16 at a time: linear in N, where
-    // a comparison sort is N log N. The key orders doubles as numbers do,
-    // with -0 and +0 as one value, as the comparison a.x < b.x has them.
     struct Keyed {
         std::uint64_t key;
         double y;
     };
-    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
     const std::size_t n = points.size();
     std::vector<Keyed> sorted(n);
-    std::vector<Keyed> spare(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const auto bits = std::bit_cast<std::uint64_t>(points[i].x == 0 ? 0.0 : points[i].x);
-        sorted[i] = {(bits & kSign) != 0 ? ~bits : bits | kSign, points[i].y};
+        sorted[i] = {orderedKey(points[i].x), points[i].y};
     }
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::vector<std::size_t> start(std::size_t{1} << 16, 0);
-        for (const Keyed& item : sorted) {
-            ++start[(item.key >> shift) & 0xFFFF];
-        }
-        if (std::find(start.begin(), start.end(), n) != start.end()) {
-            continue;  // every key has this digit
-        }
-        std::exclusive_scan(start.begin(), start.end(), start.begin(), std::size_t{0});
-        for (const Keyed& item : sorted) {
-            spare[start[(item.key >> shift) & 0xFFFF]++] = item;
-        }
-        sorted.swap(spare);
-    }
-    spare = {};
+    radixSort(sorted);
     SortedPoints result;
     result.x.resize(n);
     result.y.resize(n);
     result.nextGreater.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t key = sorted[i].key;
-        result.x[i] = std::bit_cast<double>((key & kSign) != 0 ? key & ~kSign : ~key);
+        result.x[i] = fromOrderedKey(sorted[i].key);
         result.y[i] = sorted[i].y;
     }
     for (std::size_t i = n; i-- > 0;) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -19,6 +22,42 @@ struct SortedPoints {
 };
 
 SortedPoints sortByX(std::span<const DataPoint> points);
+
+// A key that orders doubles as numbers do, with -0 and +0 as one value (as
+// the comparison a < b has them); NaN has no place.
+inline std::uint64_t orderedKey(double value) {
+    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+    const auto bits = std::bit_cast<std::uint64_t>(value == 0 ? 0.0 : value);
+    return (bits & kSign) != 0 ? ~bits : bits | kSign;
+}
+
+inline double fromOrderedKey(std::uint64_t key) {
+    constexpr std::uint64_t kSign = std::uint64_t{1} << 63;
+    return std::bit_cast<double>((key & kSign) != 0 ? key & ~kSign : ~key);
+}
+
+// Sorts items by their `key` member, stably: a radix sort, 16 bits at a
+// time, linear in the number of items where a comparison sort is N log N.
+template <typename Item>
+void radixSort(std::vector<Item>& items) {
+    const std::size_t n = items.size();
+    std::vector<Item> spare(n);
+    std::vector<std::size_t> start(std::size_t{1} << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const Item& item : items) {
+            ++start[(item.key >> shift) & 0xFFFF];
+        }
+        if (std::find(start.begin(), start.end(), n) != start.end()) {
+            continue;  // every key has this digit
+        }
+        std::exclusive_scan(start.begin(), start.end(), start.begin(), std::size_t{0});
+        for (const Item& item : items) {
+            spare[start[(item.key >> shift) & 0xFFFF]++] = item;
+        }
+        items.swap(spare);
+    }
+}
 
 // What the binning of the pairs gives per bin, before it becomes BinRows.
 struct BinSums {
