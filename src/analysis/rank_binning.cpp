@@ -219,6 +219,10 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
     std::vector<DoubleDouble> shared;
     std::size_t sharedFirst = 0;
     RankTree tree(n);
+    // The run ends met, and those told to the progress (many fall on the
+    // last position, so they are counted one by one).
+    std::uint64_t met = 0;
+    std::uint64_t reported = 0;
     for (std::size_t p = 0; p <= n; ++p) {
         // Every run end at p: the points before p are in the tree.
         for (std::size_t e = 0; e < ends.size(); ++e) {
@@ -251,6 +255,10 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
                 if (++end.i < n) {
                     end.settle(points);
                 }
+                if (++met - reported == 1 << 16 && progress != nullptr) {
+                    progress->advance(met - reported);
+                    reported = met;
+                }
                 if (end.i + kAhead < n) {
                     tree.prefetch(rank[end.i + kAhead]);
                 }
@@ -262,9 +270,9 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
         if (p + kAhead < n) {
             tree.prefetch(rank[p + kAhead]);
         }
-        if (constexpr std::size_t kStep = 1 << 16; progress != nullptr && p % kStep == kStep - 1) {
-            progress->advance(kStep);
-        }
+    }
+    if (progress != nullptr) {
+        progress->advance(met - reported);
     }
 }
 
@@ -319,7 +327,7 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     // its exception back to this thread.
     std::vector<std::exception_ptr> failures(parts);
     if (progress != nullptr) {
-        progress->begin(parts * (n + 1));
+        progress->begin(2 * bins * n);  // each point meets each bin's two run ends
     }
     const auto part = [&](std::size_t t) {
         try {

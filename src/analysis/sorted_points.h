@@ -76,7 +76,7 @@ struct BinSums {
 // The edges are those of binEdges; bins are split among at most `threads`
 // threads (computeBins has resolved 0 to the number of cores), each bin is
 // summed by one, so the bits do not depend on the number of threads.
-// The progress, if given, counts positions swept.
+// The progress, if given, counts the run ends met.
 BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
                    Progress* progress = nullptr);
 

@@ -403,6 +403,7 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
         report.failure(failure);
         return kImportFailed;
     }
+    line.stage("preparing", nullptr);
     const auto x = columnText("--x", options.x, columnData, report);
     const auto y = x ? columnText("--y", options.y, columnData, report) : std::nullopt;
     if (!x || !y) {

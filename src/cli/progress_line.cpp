@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 
@@ -45,8 +46,11 @@ ProgressLine::ProgressLine(bool enabled) : m_enabled(enabled && ::isatty(STDERR_
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &old);
     m_thread = std::jthread([this](const std::stop_token& stop) {
-        while (!stop.stop_requested()) {
-            std::this_thread::sleep_for(kRedrawEvery);
+        std::mutex sleeping;
+        std::condition_variable_any wake;  // woken by the stop, so the end waits for nothing
+        std::unique_lock lock(sleeping);
+        while (!wake.wait_for(lock, stop, kRedrawEvery, [] { return false; }) &&
+               !stop.stop_requested()) {
             draw();
         }
     });
