@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 namespace tesselin {
@@ -178,8 +179,29 @@ Scanned scanNumber(std::string_view text) {
 
 }  // namespace
 
+// The common case read at once: a plain decimal number ("2459000.5",
+// "-1.25E-3"), whose grammar std::from_chars shares. Nothing for texts that
+// need the full rules (a sign '+', "&H", no digits first, an out-of-range
+// magnitude).
+std::optional<double> plainNumber(std::string_view text) {
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (first >= text.size() || !isDigit(text[first])) {
+        return std::nullopt;
+    }
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
+                                           std::chars_format::general);
+    if (ec != std::errc()) {
+        return std::nullopt;
+    }
+    return value == 0.0 ? 0.0 : value;  // never -0
+}
+
 double leadingNumberValue(std::string_view text) {
     if (std::none_of(text.begin(), text.end(), isIgnorable)) {
+        if (const auto plain = plainNumber(text)) {
+            return *plain;
+        }
         return scanNumber(text).value;
     }
     std::string compact;
