@@ -215,7 +215,7 @@ __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
     // The end of bin k and the start of bin k + 1 lie on the same edge and
     // differ only where a period equals it: the terms that the first of the
     // two found at this position serve the second too.
-    constexpr std::size_t kAhead = 4;
+    constexpr std::size_t kAhead = 8;
     std::vector<DoubleDouble> shared;
     std::size_t sharedFirst = 0;
     RankTree tree(n);
