@@ -2,9 +2,12 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <limits>
@@ -119,14 +122,33 @@ std::filesystem::path resultsPathFor(const std::string& file, const Options& opt
            (std::filesystem::path(file).stem().string() + ".results." + extension);
 }
 
-// Two data sets whose results would go to one file, before anything runs.
-std::optional<int> refuseSharedResults(const Options& options) {
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec) &&
+           !ec;
+}
+
+// Two data sets whose results would go to one file, or results that would
+// replace a data set, before anything runs.
+std::optional<int> refuseClashingResults(const Options& options) {
     std::map<std::filesystem::path, const std::string*> taken;
     for (const std::string& file : options.files) {
-        const auto [at, added] = taken.emplace(resultsPathFor(file, options), &file);
+        const std::filesystem::path results =
+            options.batch ? resultsPathFor(file, options) : std::filesystem::path(options.output);
+        if (!options.batch && !options.hasOutput) {
+            continue;
+        }
+        for (const std::string& input : options.files) {
+            if (sameFile(results, input)) {
+                return usageError("the results of " + file + " would replace the data file " +
+                                  input);
+            }
+        }
+        const auto [at, added] = taken.emplace(results, &file);
         if (!added) {
             return usageError(*at->second + " and " + file + " would both write " +
-                              at->first.string());
+                              at->first.string() +
+                              "; rename one, or run them with different --output-dir");
         }
     }
     return std::nullopt;
@@ -159,9 +181,13 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         std::cout << kUsage;
         return kSuccess;
     } catch (const CLI::ArgumentMismatch& error) {
-        // CLI11 names the option first: "--x: 1 required TEXT missing".
+        // CLI11 names the option first: "--x: 1 required TEXT missing", or
+        // "--x: At Most 1 required but received 2".
         const std::string_view what = error.what();
-        return usageError(std::string(what.substr(0, what.find(':'))) + " needs a value");
+        const std::string option(what.substr(0, what.find(':')));
+        return usageError(what.find("received") != std::string_view::npos
+                              ? option + " is given more than once"
+                              : option + " needs a value");
     } catch (const CLI::ParseError& error) {
         return usageError(error.what());
     }
@@ -209,7 +235,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         }
         options.threadCount = static_cast<unsigned>(*threads);
     }
-    return options.batch ? refuseSharedResults(options) : std::nullopt;
+    return refuseClashingResults(options);
 }
 
 // What one data set's run tells the user. Alone, every line goes to standard
@@ -320,9 +346,8 @@ public:
         }
     }
     std::vector<BinRow> compute(const BinningWork& work) override {
-        Progress progress;
-        m_line.stage("computing", &progress);
-        return work({.threads = m_options.threadCount, .progress = &progress});
+        Progress* progress = m_line.stage("computing", true);
+        return work({.threads = m_options.threadCount, .progress = progress});
     }
 
 private:
@@ -376,12 +401,18 @@ private:
 
 int writeResults(const std::string& text, const std::optional<std::filesystem::path>& output,
                  Report& report) {
-    const InterruptionsHeldBack held;
     if (!output) {
+        errno = 0;
         std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? kSuccess : kOutputFailed;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+            report.error(std::string("the results could not be written to standard output: ") +
+                         std::strerror(errno != 0 ? errno : EIO));
+            return kOutputFailed;
+        }
+        return kSuccess;
     }
     try {
+        const InterruptionsHeldBack held;
         writeFileAtomically(*output, text);
     } catch (const Failure& failure) {
         report.failure(failure);
@@ -394,16 +425,21 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
             const Options& options, Report& report, ProgressLine& line) {
     ColumnData columnData;
     try {
-        Progress reading;
-        line.stage("reading", &reading);
+        Progress* reading = line.stage("reading", true);
         columnData = readColumns(
             file, options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent,
-            options.x, options.y, &reading);
+            options.x, options.y, reading);
     } catch (const Failure& failure) {
         report.failure(failure);
         return kImportFailed;
     }
-    line.stage("preparing", nullptr);
+    line.stage("preparing", false);
+    if (columnData.points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        report.failure(Failure::outOfMemory("Out of memory: " + file + " has more than " +
+                                            numberText(std::numeric_limits<int>::max()) +
+                                            " points, more than the analysis takes"));
+        return kImportFailed;
+    }
     const auto x = columnText("--x", options.x, columnData, report);
     const auto y = x ? columnText("--y", options.y, columnData, report) : std::nullopt;
     if (!x || !y) {
@@ -439,7 +475,7 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
         case RunOutcome::Completed:
             break;
     }
-    line.stage("writing", nullptr);
+    line.endRun();  // before the results, which may go to the same terminal
     if (options.outputFormat == "csv") {
         return writeResults(resultsCsv(analysis), output, report);
     }
@@ -480,6 +516,11 @@ int run(const Options& options) {
         }
         line.endRun();
         report.close();
+        if (options.batch && status != kSuccess && output) {
+            // No results of an earlier run may stand for this data set.
+            std::error_code ignored;
+            std::filesystem::remove(*output, ignored);
+        }
         allSucceeded = allSucceeded && status == kSuccess;
     }
     if (options.batch) {
@@ -498,10 +539,15 @@ int main(int argc, char** argv) {
     }
     if (argc == 6 && std::string_view(argv[1]) == "--read-workbook") {
         const auto kind = spreadsheetKindNamed(argv[3]);
-        return kind ? writeWorkbookForParent(argv[2], *kind,
-                                             static_cast<std::uint32_t>(std::stoul(argv[4])),
-                                             static_cast<std::size_t>(std::stoull(argv[5])))
-                    : kBadArguments;
+        std::uint32_t rows = 0;
+        std::size_t bytes = 0;
+        const std::string_view rowsText = argv[4];
+        const std::string_view bytesText = argv[5];
+        const bool numbers =
+            std::from_chars(rowsText.begin(), rowsText.end(), rows).ptr == rowsText.end() &&
+            std::from_chars(bytesText.begin(), bytesText.end(), bytes).ptr == bytesText.end();
+        return kind && numbers ? writeWorkbookForParent(argv[2], *kind, rows, bytes)
+                               : kBadArguments;
     }
     Options options;
     if (const auto done = parse(argc, argv, options)) {

@@ -69,22 +69,24 @@ void ProgressLine::beginRun(std::string name) {
     const std::lock_guard lock(m_mutex);
     m_run = std::move(name);
     m_stage.clear();
-    m_progress = nullptr;
+    m_measured = false;
     m_runStart = m_stageStart = Clock::now();
     m_running = true;
 }
 
-void ProgressLine::stage(std::string name, const Progress* progress) {
+Progress* ProgressLine::stage(std::string name, bool measured) {
     const std::lock_guard lock(m_mutex);
     m_stage = std::move(name);
-    m_progress = progress;
+    m_measured = measured;
+    m_progress.begin(0);
     m_stageStart = Clock::now();
+    return measured ? &m_progress : nullptr;
 }
 
 void ProgressLine::endRun() {
     const std::lock_guard lock(m_mutex);
     m_running = false;
-    m_progress = nullptr;
+    m_measured = false;
     clear();
 }
 
@@ -101,8 +103,8 @@ void ProgressLine::draw() {
         return;
     }
     std::string line = "\r" + m_run + ": " + m_stage;
-    if (m_progress != nullptr) {
-        const double done = m_progress->fraction();
+    if (m_measured && m_progress.begun()) {
+        const double done = m_progress.fraction();
         line += " " + std::to_string(static_cast<int>(done * 100)) + "%";
         const double elapsed = std::chrono::duration<double>(now - m_stageStart).count();
         if (done > 0.01 && elapsed > 0.5) {

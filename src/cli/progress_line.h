@@ -23,8 +23,9 @@ public:
 
     // A new run (the data set's name) begins.
     void beginRun(std::string name);
-    // A stage of the run: its name and how far it has come (none: not known).
-    void stage(std::string name, const Progress* progress);
+    // A stage of the run, by name. A measured stage gives the progress for
+    // its work to advance; it lives as long as this line.
+    Progress* stage(std::string name, bool measured);
     // The run has ended: the line goes.
     void endRun();
     // Writes text on standard error, the line out of its way.
@@ -39,7 +40,8 @@ private:
     std::mutex m_mutex;
     std::string m_run;
     std::string m_stage;
-    const Progress* m_progress = nullptr;
+    Progress m_progress;
+    bool m_measured = false;
     Clock::time_point m_runStart;
     Clock::time_point m_stageStart;
     bool m_running = false;

@@ -17,6 +17,8 @@ public:
     void advance(std::uint64_t amount) noexcept {
         m_done.fetch_add(amount, std::memory_order_relaxed);
     }
+    // Whether the work has begun with a known total.
+    bool begun() const noexcept { return m_total.load(std::memory_order_relaxed) != 0; }
     // From 0 to 1; 0 before the work has begun.
     double fraction() const noexcept {
         const std::uint64_t total = m_total.load(std::memory_order_relaxed);

@@ -48,6 +48,7 @@ void ColumnCollector::decide() {
     }
     m_x = columnNamed(m_xName, m_data.names);
     m_y = columnNamed(m_yName, m_data.names);
+    m_hopeless = (!m_x && !strictNumber(m_xName)) || (!m_y && !strictNumber(m_yName));
     for (std::uint64_t r = m_data.names.empty() ? 0 : 1; r < std::min<std::uint64_t>(m_rows, 2);
          ++r) {
         add(m_first[r]);
@@ -71,8 +72,10 @@ ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::s
     LineReader lines(source, DataGrid::kDefaultMemoryBudget);
     ColumnCollector collector(x, y, false);
     std::vector<std::string_view> fields;
-    for (std::string_view line; lines.next(line);) {
+    std::uint64_t number = 0;
+    for (std::string_view line; collector.wanting() && lines.next(line);) {
         fields.clear();
+        ++number;
         for (std::size_t i = 0; i < line.size();) {
             while (i < line.size() && isSeparator(line[i])) {
                 ++i;
@@ -82,6 +85,11 @@ ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::s
                 ++i;
             }
             if (i > begin) {
+                if (fields.size() == kMostFields) {
+                    throw Failure::overflow("Overflow: line " + std::to_string(number) + " of " +
+                                            std::string(sourceName) + " has more than " +
+                                            std::to_string(kMostFields) + " fields");
+                }
                 fields.push_back(line.substr(begin, i - begin));
             }
         }
@@ -94,10 +102,10 @@ ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, s
                                 std::string_view y, Progress* progress) {
     TextSource source(in, sourceName);
     source.reportTo(progress);
-    SeparatedValues records(source, DataGrid::kDefaultMemoryBudget);
+    SeparatedValues records(source, DataGrid::kDefaultMemoryBudget, kMostFields);
     ColumnCollector collector(x, y, true);
     std::vector<std::string> fields;
-    while (records.next(fields)) {
+    while (collector.wanting() && records.next(fields)) {
         collector.row(fields);
     }
     return collector.finish(1);

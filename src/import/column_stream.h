@@ -51,6 +51,10 @@ public:
         add(cells);
     }
 
+    // False once the reading can stop: a column is named by a name that the
+    // data set's header does not have.
+    bool wanting() const noexcept { return !m_hopeless; }
+
     // The columns and points; the number of columns is at least `fewestColumns`,
     // and two for a data set without cells.
     ColumnData finish(std::uint64_t fewestColumns);
@@ -68,11 +72,16 @@ private:
     std::vector<std::string> m_first[2];
     std::optional<std::uint32_t> m_x;
     std::optional<std::uint32_t> m_y;
+    bool m_hopeless = false;
     ColumnData m_data;
 };
 
+// The most fields a line or record may have in tesselin-cli's reading.
+inline constexpr std::size_t kMostFields = std::size_t{1} << 20;
+
 // Whitespace text and separated values, streamed into a collector; the
-// progress, if given, counts the bytes read.
+// progress, if given, counts the bytes read. A line or record of more than
+// kMostFields fields is an Overflow failure.
 ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::string_view x,
                            std::string_view y, Progress* progress = nullptr);
 ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, std::string_view x,

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "common/ByteReader.h"
@@ -16,6 +17,22 @@ namespace {
 
 constexpr std::string_view kMagic = "TSLW";
 constexpr std::size_t kFlushAt = 1 << 16;
+// What an answer may claim before its bytes are taken: no failure of ours
+// says more than this, no header names a column at such length.
+constexpr std::uint32_t kMostFailureBytes = 1 << 16;
+constexpr std::uint32_t kMostNameBytes = 1 << 20;
+constexpr std::size_t kMostNamesBytes = std::size_t{64} << 20;
+
+// A failure as the answer carries it; a longer text than ours ever are is
+// no answer at all.
+[[noreturn]] void throwAnswered(ByteReader& reader, const std::function<void()>& unusable) {
+    const auto number = static_cast<std::int32_t>(reader.u32());
+    const std::uint32_t length = reader.u32();
+    if (length > kMostFailureBytes) {
+        unusable();
+    }
+    throw Failure(number, std::string(reader.text(length)));
+}
 
 void putU32(std::string& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -149,9 +166,7 @@ bool AnswerReader::parseOne(std::string_view& rest) {
             case Stage::Kind: {
                 const char kind = static_cast<char>(reader.u8());
                 if (kind == 'F') {
-                    const auto number = static_cast<std::int32_t>(reader.u32());
-                    const std::uint32_t length = reader.u32();
-                    throw Failure(number, std::string(reader.text(length)));
+                    throwAnswered(reader, [this] { unusable(); });
                 }
                 const std::uint8_t found = kind == 'T' ? reader.u8() : 0xFF;
                 if (found > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
@@ -217,8 +232,8 @@ void ColumnAnswerReader::unusable() const {
 }
 
 void ColumnAnswerReader::feed(std::string_view bytes) {
-    // Nothing but a name waits whole, and no name is longer than a sheet's cells may be.
-    if (m_pending.size() - m_consumed + bytes.size() > DataGrid::kDefaultMemoryBudget) {
+    // Nothing but a name or a failure waits whole.
+    if (m_pending.size() - m_consumed + bytes.size() > kMostNameBytes + 2 * kFlushAt) {
         unusable();
     }
     m_pending.append(bytes);
@@ -248,25 +263,30 @@ bool ColumnAnswerReader::parseOne(std::string_view& rest) {
             case Stage::Kind: {
                 const char kind = static_cast<char>(reader.u8());
                 if (kind == 'F') {
-                    const auto number = static_cast<std::int32_t>(reader.u32());
-                    const std::uint32_t length = reader.u32();
-                    throw Failure(number, std::string(reader.text(length)));
+                    throwAnswered(reader, [this] { unusable(); });
                 }
                 if (kind != 'C' || reader.u8() > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
                     unusable();
                 }
                 m_data.columns = reader.u32();
                 m_left = reader.u32();
-                if (m_data.columns > kSheetColumns || m_left > m_data.columns) {
+                if (m_data.columns == 0 || m_data.columns > kSheetColumns ||
+                    m_left > m_data.columns) {
                     unusable();
                 }
                 m_stage = m_left == 0 ? Stage::Count : Stage::Name;
                 break;
             }
-            case Stage::Name:
-                m_data.names.emplace_back(reader.text(reader.u32()));
+            case Stage::Name: {
+                const std::uint32_t length = reader.u32();
+                if (length > kMostNameBytes || m_namesBytes + length > kMostNamesBytes) {
+                    unusable();
+                }
+                m_data.names.emplace_back(reader.text(length));
+                m_namesBytes += length;
                 m_stage = --m_left == 0 ? Stage::Count : Stage::Name;
                 break;
+            }
             case Stage::Count:
                 m_left = reader.u32();
                 if (m_left > kSheetRows) {

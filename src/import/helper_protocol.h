@@ -88,6 +88,7 @@ private:
     std::size_t m_consumed = 0;
     Stage m_stage = Stage::Magic;
     std::uint32_t m_left = 0;
+    std::size_t m_namesBytes = 0;
     ColumnData m_data;
 };
 

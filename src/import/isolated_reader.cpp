@@ -42,12 +42,13 @@ Helper& helper() {
     return configured;
 }
 
-// How long the helper may take: the base limit plus a second per megabyte.
-std::chrono::milliseconds timeLimit(const std::filesystem::path& path) {
+// How long the helper may take for each reading of the sheet: the base
+// limit plus a second per megabyte.
+std::chrono::milliseconds timeLimit(const std::filesystem::path& path, int readings) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const auto megabytes = static_cast<std::int64_t>(ec ? 0 : size >> 20);
-    return helper().baseLimit + std::chrono::seconds(megabytes);
+    return readings * (helper().baseLimit + std::chrono::seconds(megabytes));
 }
 
 // Feeds the helper's answer to the reader until the helper closes its end,
@@ -136,7 +137,7 @@ bool waitUntil(pid_t child, std::chrono::steady_clock::time_point deadline, int&
 // answer to `answer` as it arrives, and waits for it to end; a failure of the
 // helper itself is thrown as described at readWorkbookIsolated.
 void runHelper(const std::filesystem::path& path, const std::vector<std::string>& arguments,
-               const std::function<void(std::string_view)>& answer) {
+               int readings, const std::function<void(std::string_view)>& answer) {
     const std::filesystem::path program = helper().program;
     const std::string programName = program.string();
     int pipeFds[2];
@@ -169,7 +170,7 @@ void runHelper(const std::filesystem::path& path, const std::vector<std::string>
     }
     Child child(pid);
 
-    const std::chrono::milliseconds limit = timeLimit(path);
+    const std::chrono::milliseconds limit = timeLimit(path, readings);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     bool finished = false;
@@ -215,7 +216,7 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKi
     runHelper(path,
               {"--read-workbook", path.string(), std::string(spreadsheetKindName(kind)),
                std::to_string(mostRows), std::to_string(memoryBudget)},
-              [&answer](std::string_view bytes) { answer.feed(bytes); });
+              1, [&answer](std::string_view bytes) { answer.feed(bytes); });
     return answer.finish();
 }
 
@@ -225,7 +226,7 @@ ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKin
     runHelper(path,
               {"--read-columns", path.string(), std::string(spreadsheetKindName(kind)),
                std::string(x), std::string(y)},
-              [&answer](std::string_view bytes) { answer.feed(bytes); });
+              2, [&answer](std::string_view bytes) { answer.feed(bytes); });
     return answer.finish();
 }
 

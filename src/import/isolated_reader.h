@@ -29,7 +29,8 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path,
 
 // The two columns named by x and y (numbers, or names in the header) of the
 // first worksheet, read in the same way, without the window's limits: the
-// helper sends back only the header's names and the points.
+// helper sends back only the header's names and the points. It has twice
+// the time, as a header that comes last in the file makes it read twice.
 ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
                                std::string_view x, std::string_view y);
 

@@ -116,8 +116,8 @@ std::string normalisedField(std::string_view field, char separator) {
     return separator == ';' ? withDecimalPoint(field) : std::string(field);
 }
 
-SeparatedValues::SeparatedValues(TextSource& source, std::size_t maxField)
-    : m_source(source), m_maxField(maxField) {
+SeparatedValues::SeparatedValues(TextSource& source, std::size_t maxField, std::size_t maxFields)
+    : m_source(source), m_maxField(maxField), m_maxFields(maxFields) {
     // Enough of the text for the first lines.
     while (std::count(m_text.begin(), m_text.end(), '\n') < static_cast<long>(kSniffedLines) &&
            m_text.size() < (std::size_t{1} << 20) && fill()) {
@@ -141,6 +141,11 @@ bool SeparatedValues::fill() {
 }
 
 void SeparatedValues::finishField(std::vector<std::string>& fields) {
+    if (fields.size() == m_maxFields) {
+        throw Failure::overflow("Overflow: record " + std::to_string(m_records + 1) + " of " +
+                                m_source.sourceName() + " has more than " +
+                                std::to_string(m_maxFields) + " fields");
+    }
     if (!m_quoted) {
         // Spaces around an unquoted field are no part of it.
         const std::size_t end = m_field.find_last_not_of(' ');
@@ -163,6 +168,7 @@ bool SeparatedValues::next(std::vector<std::string>& fields) {
                 return false;
             }
             finishField(fields);
+            ++m_records;
             return true;
         }
         const char c = m_text[m_at++];
@@ -174,6 +180,7 @@ bool SeparatedValues::next(std::vector<std::string>& fields) {
                 if (c == '\r' && (m_at < m_text.size() || fill()) && m_text[m_at] == '\n') {
                     ++m_at;
                 }
+                ++m_records;
                 return true;
             }
             state = State::FieldStart;
@@ -226,15 +233,10 @@ SeparatedTable readSeparatedValues(std::istream& in, std::string_view sourceName
     table.setRows(0);
     table.setCols(0);
     TextSource source(in, sourceName);
-    SeparatedValues reader(source, memoryBudget);
+    SeparatedValues reader(source, memoryBudget, static_cast<std::size_t>(kMaxCounter));
     std::vector<std::string> fields;
     std::vector<std::string_view> cells;
     while (reader.next(fields)) {
-        if (fields.size() > static_cast<std::size_t>(kMaxCounter)) {
-            throw Failure::overflow("Overflow: record " + std::to_string(result.records + 1) +
-                                    " of " + std::string(sourceName) + " has more than " +
-                                    std::to_string(kMaxCounter) + " fields");
-        }
         if (result.records++ >= mostRows) {
             continue;  // counted, not kept
         }

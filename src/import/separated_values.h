@@ -24,8 +24,9 @@ class TextSource;
 class SeparatedValues {
 public:
     // A field longer than maxField bytes stops the reading with an Out of
-    // memory failure.
-    SeparatedValues(TextSource& source, std::size_t maxField);
+    // memory failure, a record of more than maxFields fields with an
+    // Overflow failure.
+    SeparatedValues(TextSource& source, std::size_t maxField, std::size_t maxFields);
 
     // The next record; false at the end.
     bool next(std::vector<std::string>& fields);
@@ -38,6 +39,8 @@ private:
 
     TextSource& m_source;
     std::size_t m_maxField;
+    std::size_t m_maxFields;
+    std::uint64_t m_records = 0;
     std::string m_text;  // read but not yet parsed
     std::size_t m_at = 0;
     bool m_ended = false;

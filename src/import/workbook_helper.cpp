@@ -1,8 +1,10 @@
 #include "import/workbook_helper.h"
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <new>
 #include <string>
 
@@ -17,13 +19,24 @@
 namespace tesselin {
 namespace {
 
-// Room for the file's own bytes, its strings decoded, and the table.
-SandboxLimits limitsFor(int fd, std::size_t memoryBudget) {
+// Room for the file's own bytes, its strings decoded, and the table; time
+// for `readings` readings of the sheet.
+SandboxLimits limitsFor(int fd, std::size_t memoryBudget, std::uint32_t readings = 1) {
     struct stat file {};
     const std::uint64_t size =
         ::fstat(fd, &file) == 0 ? static_cast<std::uint64_t>(file.st_size) : 0;
     return {.memoryBytes = memoryBudget + 4 * size + (std::uint64_t{512} << 20),
-            .cpuSeconds = static_cast<std::uint32_t>(10 + (size >> 20))};
+            .cpuSeconds = readings * static_cast<std::uint32_t>(10 + (size >> 20))};
+}
+
+// The helper ends with the program that started it, even one ended by a
+// signal that leaves it no time to end the helper itself.
+void endWithParent() {
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) {
+        ::_exit(1);  // it ended before the line above
+    }
 }
 
 }  // namespace
@@ -31,6 +44,7 @@ SandboxLimits limitsFor(int fd, std::size_t memoryBudget) {
 int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
                            std::uint32_t mostRows, std::size_t memoryBudget) {
     AnswerWriter answer(STDOUT_FILENO);
+    endWithParent();
     try {
         preloadCodePages();  // they are files to open; afterwards nothing is
         xls::WorkbookFile file(path);
@@ -50,10 +64,11 @@ int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kin
                           std::string_view x, std::string_view y) {
     AnswerWriter answer(STDOUT_FILENO);
     const std::size_t budget = DataGrid::kDefaultMemoryBudget;
+    endWithParent();
     try {
         preloadCodePages();
         xls::WorkbookFile file(path);
-        enterSandbox(file.fd(), limitsFor(file.fd(), budget));
+        enterSandbox(file.fd(), limitsFor(file.fd(), budget, 2));  // a late header reads twice
         const SpreadsheetKind found = identifySpreadsheet(file, kind, budget);
         const auto readInto = [&](SheetColumns& columns) {
             return readSpreadsheetCells(

@@ -100,6 +100,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
         {words + " --x 1 --y 0", 3, "do not contain numerical data"},
         {same + " --x 0 --y 1", 3, "length of 0"},
+        {data + " --x 0 --y 1 >/dev/full", 1, "could not be written to standard output"},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(c.arguments, dir);
@@ -125,6 +126,8 @@ TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
     const std::string twin = dir.write("other/star.csv", "1,2\n2,3\n").string();
     const auto out = dir.path() / "results";
 
+    std::filesystem::create_directory(out);
+    dir.write("results/words.results.txt", "from an earlier run");
     CliRun run = runCli(good + " " + words + " " + named + " " + missing +
                             " --x 0 --y 1 --output-dir " + out.string(),
                         dir);
@@ -153,6 +156,11 @@ TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
         {good + " " + named, "several data files need --output-dir"},
         {good + " --output x --output-dir " + unmade.string(), "cannot be given together"},
         {good + " --threads 0", "--threads is a whole number"},
+        {good + " " + dir.write("star.results.txt", "1 2\n").string() + " --output-dir " +
+             dir.path().string(),
+         "would replace the data file"},
+        {good + " --output " + good, "would replace the data file"},
+        {good + " --x 1", "--x is given more than once"},
     };
     for (const auto& r : refused) {
         run = runCli(r.arguments + " --x 0 --y 1", dir);

@@ -16,6 +16,7 @@
 #include "import/column_names.h"
 #include "import/compound_file.h"
 #include "import/data_set.h"
+#include "import/helper_protocol.h"
 #include "import/isolated_reader.h"
 #include "import/separated_values.h"
 #include "import/spreadsheet.h"
@@ -335,11 +336,80 @@ TEST(ColumnStreams, TakeDataSetsBeyondTheWindowsRowsInEveryFormat) {
     const std::string expected = resultsFileText(
         buildResultsTable(computeBins(points, 25, 0, length, {.path = BinningPath::Pairs})));
     for (const std::string& file : {dir.write("long.txt", text).string() + " --x 0 --y 1",
-                                   dir.write("long.csv", csv).string() + " --x JD --y flux",
-                                   (dir.path() / "long.xlsx").string() + " --x JD --y flux"}) {
+                                    dir.write("long.csv", csv).string() + " --x JD --y flux",
+                                    (dir.path() / "long.xlsx").string() + " --x JD --y flux"}) {
         const auto run = testing::runTesselinCli(file, dir);
         EXPECT_EQ(run.status, 0) << file << run.err;
         EXPECT_EQ(run.out, expected) << file;
+    }
+}
+
+// Answers of the helper as bytes: 32-bit numbers, texts with their length,
+// doubles, all little-endian.
+struct Answer {
+    std::string bytes = "TSLW";
+    Answer& u8(char c) { return bytes.push_back(c), *this; }
+    Answer& u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            bytes.push_back(static_cast<char>(v >> (8 * i)));
+        }
+        return *this;
+    }
+    Answer& text(const std::string& t) {
+        return u32(static_cast<std::uint32_t>(t.size())), bytes += t, *this;
+    }
+    Answer& f64(double d) {
+        const auto v = std::bit_cast<std::uint64_t>(d);
+        return u32(static_cast<std::uint32_t>(v)), u32(static_cast<std::uint32_t>(v >> 32));
+    }
+};
+
+TEST(ColumnStreams, TakeFromTheHelperOnlyAnswersThatAreSound) {
+    const Answer sound = Answer()
+                             .u8('C')
+                             .u8(1)
+                             .u32(3)
+                             .u32(2)
+                             .text("JD")
+                             .text("mag")
+                             .u32(2)
+                             .f64(1)
+                             .f64(2)
+                             .f64(3)
+                             .f64(-4)
+                             .u8('E');
+    const auto read = [](const std::string& bytes) {
+        ColumnAnswerReader answer("book.xlsx");
+        answer.feed(bytes);
+        return answer.finish();
+    };
+    const ColumnData data = read(sound.bytes);
+    EXPECT_EQ(data.columns, 3u);
+    EXPECT_EQ(data.names, (std::vector<std::string>{"JD", "mag"}));
+    ASSERT_EQ(data.points.size(), 2u);
+    EXPECT_EQ(data.points[1].y, -4);
+
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    } refused[] = {
+        {"the helper's failure", Answer().u8('F').u32(3274).text("cut short").bytes, "cut short"},
+        {"a failure too long", Answer().u8('F').u32(5).u32(1u << 30).bytes, "no usable answer"},
+        {"a name of 4 GB", Answer().u8('C').u8(1).u32(2).u32(1).u32(0xFFFFFFFF).bytes,
+         "no usable answer"},
+        {"no columns", Answer().u8('C').u8(1).u32(0).u32(0).u32(0).u8('E').bytes,
+         "no usable answer"},
+        {"more rows than a sheet", Answer().u8('C').u8(0).u32(2).u32(0).u32(1u << 21).bytes,
+         "no usable answer"},
+        {"NaN", Answer().u8('C').u8(0).u32(2).u32(0).u32(1).f64(std::nan("")).f64(1).u8('E').bytes,
+         "no usable answer"},
+        {"a table answer", Answer().u8('T').u8(0).u32(0).u32(0).u8('E').bytes, "no usable answer"},
+        {"bytes after the end", sound.bytes + "x", "no usable answer"},
+        {"cut short", sound.bytes.substr(0, sound.bytes.size() - 5), "no usable answer"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_FAILURE((void)read(r.bytes), FailureNumber::ExternalTableFormat, r.says) << r.name;
     }
 }
 
