@@ -189,8 +189,8 @@ std::optional<double> plainNumber(std::string_view text) {
         return std::nullopt;
     }
     double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                           std::chars_format::general);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (ec != std::errc()) {
         return std::nullopt;
     }

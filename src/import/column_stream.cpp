@@ -7,14 +7,11 @@
 #include "common/numbers.h"
 #include "import/column_names.h"
 #include "import/separated_values.h"
+#include "import/text_import.h"
 #include "import/text_source.h"
 
 namespace tesselin {
 namespace {
-
-bool isSeparator(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // The point of a row's two cells; nothing when either is blank.
 std::optional<DataPoint> pointOf(std::string_view x, std::string_view y) {
@@ -74,24 +71,11 @@ ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::s
     std::vector<std::string_view> fields;
     std::uint64_t number = 0;
     for (std::string_view line; collector.wanting() && lines.next(line);) {
-        fields.clear();
         ++number;
-        for (std::size_t i = 0; i < line.size();) {
-            while (i < line.size() && isSeparator(line[i])) {
-                ++i;
-            }
-            const std::size_t begin = i;
-            while (i < line.size() && !isSeparator(line[i])) {
-                ++i;
-            }
-            if (i > begin) {
-                if (fields.size() == kMostFields) {
-                    throw Failure::overflow("Overflow: line " + std::to_string(number) + " of " +
-                                            std::string(sourceName) + " has more than " +
-                                            std::to_string(kMostFields) + " fields");
-                }
-                fields.push_back(line.substr(begin, i - begin));
-            }
+        if (!splitFields(line, fields, kMostFields)) {
+            throw Failure::overflow("Overflow: line " + std::to_string(number) + " of " +
+                                    std::string(sourceName) + " has more than " +
+                                    std::to_string(kMostFields) + " fields");
         }
         collector.row(fields);
     }

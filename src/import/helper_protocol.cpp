@@ -135,20 +135,11 @@ void AnswerReader::unusable() const {
 
 void AnswerReader::feed(std::string_view bytes) {
     // No row of a table within the budget is longer than the budget.
-    if (m_pending.size() - m_consumed + bytes.size() > m_table.memoryBudget() + kFlushAt) {
-        unusable();
-    }
-    m_pending.append(bytes);
-    std::string_view rest = std::string_view(m_pending).substr(m_consumed);
-    while (m_stage != Stage::Done && parseOne(rest)) {
-    }
-    m_consumed = m_pending.size() - rest.size();
-    if (m_consumed > m_pending.size() / 2) {
-        m_pending.erase(0, m_consumed);
-        m_consumed = 0;
-    }
-    if (m_stage == Stage::Done && !rest.empty()) {
-        unusable();  // bytes after the end
+    const bool kept = m_pending.add(
+        bytes, m_table.memoryBudget() + kFlushAt,
+        [this](std::string_view& rest) { return m_stage != Stage::Done && parseOne(rest); });
+    if (!kept || (m_stage == Stage::Done && !m_pending.empty())) {
+        unusable();  // too much at once, or bytes after the end
     }
 }
 
@@ -233,19 +224,10 @@ void ColumnAnswerReader::unusable() const {
 
 void ColumnAnswerReader::feed(std::string_view bytes) {
     // Nothing but a name or a failure waits whole.
-    if (m_pending.size() - m_consumed + bytes.size() > kMostNameBytes + 2 * kFlushAt) {
-        unusable();
-    }
-    m_pending.append(bytes);
-    std::string_view rest = std::string_view(m_pending).substr(m_consumed);
-    while (m_stage != Stage::Done && parseOne(rest)) {
-    }
-    m_consumed = m_pending.size() - rest.size();
-    if (m_consumed > m_pending.size() / 2) {
-        m_pending.erase(0, m_consumed);
-        m_consumed = 0;
-    }
-    if (m_stage == Stage::Done && !rest.empty()) {
+    const bool kept = m_pending.add(
+        bytes, kMostNameBytes + 2 * kFlushAt,
+        [this](std::string_view& rest) { return m_stage != Stage::Done && parseOne(rest); });
+    if (!kept || (m_stage == Stage::Done && !m_pending.empty())) {
         unusable();
     }
 }

@@ -44,6 +44,35 @@ private:
     bool m_ok = true;
 };
 
+// The bytes of an answer that have arrived but are not parsed yet.
+class PendingBytes {
+public:
+    // Adds the bytes, then lets `takeOne` take whole items from the front of
+    // what waits until it takes none. False, with nothing added, when more
+    // than `most` bytes would wait.
+    template <typename TakeOne>
+    bool add(std::string_view bytes, std::size_t most, TakeOne&& takeOne) {
+        if (m_bytes.size() - m_consumed + bytes.size() > most) {
+            return false;
+        }
+        m_bytes.append(bytes);
+        std::string_view rest = std::string_view(m_bytes).substr(m_consumed);
+        while (takeOne(rest)) {
+        }
+        m_consumed = m_bytes.size() - rest.size();
+        if (m_consumed > m_bytes.size() / 2) {
+            m_bytes.erase(0, m_consumed);
+            m_consumed = 0;
+        }
+        return true;
+    }
+    bool empty() const noexcept { return m_bytes.size() == m_consumed; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_consumed = 0;
+};
+
 // Builds the table from an answer as its bytes arrive. A failure in the
 // answer is thrown as it stands; an answer that does not parse, claims more
 // than was asked, or breaks off, as a damaged workbook.
@@ -63,8 +92,7 @@ private:
 
     std::filesystem::path m_path;
     std::uint32_t m_mostRows;
-    std::string m_pending;
-    std::size_t m_consumed = 0;
+    PendingBytes m_pending;
     Stage m_stage = Stage::Magic;
     int m_row = 0;
     DataGrid m_table;
@@ -84,8 +112,7 @@ private:
     bool parseOne(std::string_view& rest);
 
     std::filesystem::path m_path;
-    std::string m_pending;
-    std::size_t m_consumed = 0;
+    PendingBytes m_pending;
     Stage m_stage = Stage::Magic;
     std::uint32_t m_left = 0;
     std::size_t m_namesBytes = 0;

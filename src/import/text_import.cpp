@@ -18,14 +18,10 @@ bool isSeparator(char c) {
 
 }  // namespace
 
-void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
-    grid.setRows(grid.Rows() + 1);
-
-    // One field more than can be placed is enough to know the line overflows.
-    constexpr auto kMostFields = static_cast<std::size_t>(kMaxCounter) + 1;
-    std::vector<std::string_view> fields;
+bool splitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t most) {
+    fields.clear();
     std::size_t i = 0;
-    while (i < line.size() && fields.size() < kMostFields) {
+    while (i < line.size()) {
         while (i < line.size() && isSeparator(line[i])) {
             ++i;
         }
@@ -34,15 +30,21 @@ void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
             ++i;
         }
         if (i > begin) {
+            if (fields.size() == most) {
+                return false;
+            }
             fields.push_back(line.substr(begin, i - begin));
         }
     }
+    return true;
+}
+
+void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
+    grid.setRows(grid.Rows() + 1);
 
     // The column counter is 16-bit: the 32,768th field cannot be placed.
-    const bool overflow = fields.size() > static_cast<std::size_t>(kMaxCounter);
-    if (overflow) {
-        fields.resize(static_cast<std::size_t>(kMaxCounter));
-    }
+    std::vector<std::string_view> fields;
+    const bool overflow = !splitFields(line, fields, static_cast<std::size_t>(kMaxCounter));
     const int oldCols = grid.Cols();
     const int needed = static_cast<int>(fields.size());
     if (needed > oldCols) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <string_view>
+#include <vector>
 
 namespace tesselin {
 
@@ -22,6 +23,11 @@ void LoadTextFile(DataGrid& grid, const std::filesystem::path& path);
 
 // The same import from any stream; sourceName names it in failure messages.
 void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName);
+
+// Puts the fields of a line into `fields`: the maximal runs of characters
+// other than space and tab, at most `most` of them. False when the line has
+// more.
+bool splitFields(std::string_view line, std::vector<std::string_view>& fields, std::size_t most);
 
 // Appends one row to the grid and fills row `row` with the fields of a line:
 // the maximal runs of characters other than space and tab. New columns get

@@ -21,7 +21,7 @@ namespace {
 
 // Room for the file's own bytes, its strings decoded, and the table; time
 // for `readings` readings of the sheet.
-SandboxLimits limitsFor(int fd, std::size_t memoryBudget, std::uint32_t readings = 1) {
+SandboxLimits limitsFor(int fd, std::size_t memoryBudget, std::uint32_t readings) {
     struct stat file {};
     const std::uint64_t size =
         ::fstat(fd, &file) == 0 ? static_cast<std::uint64_t>(file.st_size) : 0;
@@ -39,18 +39,19 @@ void endWithParent() {
     }
 }
 
-}  // namespace
-
-int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
-                           std::uint32_t mostRows, std::size_t memoryBudget) {
+// Opens the file, gives up every right but reading it (with the limits of
+// `readings` readings), lets `answerWith` read it and answer, and answers any
+// failure instead. Returns the exit status.
+template <typename Answer>
+int answerParent(const std::filesystem::path& path, std::size_t memoryBudget,
+                 std::uint32_t readings, Answer&& answerWith) {
     AnswerWriter answer(STDOUT_FILENO);
     endWithParent();
     try {
         preloadCodePages();  // they are files to open; afterwards nothing is
         xls::WorkbookFile file(path);
-        enterSandbox(file.fd(), limitsFor(file.fd(), memoryBudget));
-        SheetTable sheet = readSpreadsheet(file, kind, mostRows, memoryBudget);
-        answer.table(sheet);
+        enterSandbox(file.fd(), limitsFor(file.fd(), memoryBudget, readings));
+        answerWith(file, answer);
     } catch (const Failure& failure) {
         answer.failure(failure);
     } catch (const std::bad_alloc&) {
@@ -60,15 +61,21 @@ int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind ki
     return answer.ok() ? 0 : 1;
 }
 
+}  // namespace
+
+int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
+                           std::uint32_t mostRows, std::size_t memoryBudget) {
+    return answerParent(path, memoryBudget, 1, [&](xls::WorkbookFile& file, AnswerWriter& answer) {
+        SheetTable sheet = readSpreadsheet(file, kind, mostRows, memoryBudget);
+        answer.table(sheet);
+    });
+}
+
 int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kind,
                           std::string_view x, std::string_view y) {
-    AnswerWriter answer(STDOUT_FILENO);
     const std::size_t budget = DataGrid::kDefaultMemoryBudget;
-    endWithParent();
-    try {
-        preloadCodePages();
-        xls::WorkbookFile file(path);
-        enterSandbox(file.fd(), limitsFor(file.fd(), budget, 2));  // a late header reads twice
+    // Two readings: a header that comes last makes the sheet read twice.
+    return answerParent(path, budget, 2, [&](xls::WorkbookFile& file, AnswerWriter& answer) {
         const SpreadsheetKind found = identifySpreadsheet(file, kind, budget);
         const auto readInto = [&](SheetColumns& columns) {
             return readSpreadsheetCells(
@@ -92,13 +99,7 @@ int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kin
                                     std::to_string(kSheetRows) + " can be read.");
         }
         answer.columns(columns.finish(cells.extent), cells.kind);
-    } catch (const Failure& failure) {
-        answer.failure(failure);
-    } catch (const std::bad_alloc&) {
-        answer.failure(
-            Failure::outOfMemory("Out of memory: " + path.string() + " is too large to read."));
-    }
-    return answer.ok() ? 0 : 1;
+    });
 }
 
 }  // namespace tesselin
