@@ -190,12 +190,12 @@ TEST(TesselinCli, GivesTheSameResultsWithAnyNumberOfThreads) {
 TEST(TesselinCli, StopsAtOnceWhenInterruptedLeavingNoFile) {
     const testing::TempDir dir;
     std::string lines;
-    for (int i = 0; i < 300000; ++i) {
+    for (int i = 0; i < 600000; ++i) {
         lines += std::to_string(i) + " " + std::to_string(i % 13) + "\n";
     }
     const std::string file = dir.write("long.txt", lines).string();
     const auto out = dir.path() / "out" / "long.results.txt";
-    setenv("TESSELIN_BINNING", "pairs", 1);  // seconds of work
+    setenv("TESSELIN_BINNING", "pairs", 1);  // many seconds of work
     const auto said = dir.path() / "said.txt";
     const CliRun run = runCli(file + " --x 0 --y 1 --output-dir " + out.parent_path().string() +
                                   " 2>" + said.string() + " & sleep 0.5; kill -TERM $!; wait $!",
