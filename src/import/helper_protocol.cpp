@@ -34,6 +34,24 @@ constexpr std::size_t kMostNamesBytes = std::size_t{64} << 20;
     throw Failure(number, std::string(reader.text(length)));
 }
 
+// The head of an answer: the magic, then either a failure, thrown as it
+// stands, or the letter expected and the kind of workbook the file proved
+// to be. Anything else is no usable answer.
+SpreadsheetKind takeHead(ByteReader& reader, char letter, const std::function<void()>& unusable) {
+    if (reader.text(kMagic.size()) != kMagic) {
+        unusable();
+    }
+    const char kind = static_cast<char>(reader.u8());
+    if (kind == 'F') {
+        throwAnswered(reader, unusable);
+    }
+    const std::uint8_t found = kind == letter ? reader.u8() : 0xFF;
+    if (found > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
+        unusable();
+    }
+    return static_cast<SpreadsheetKind>(found);
+}
+
 void putU32(std::string& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -148,25 +166,10 @@ bool AnswerReader::parseOne(std::string_view& rest) {
     ByteReader reader(rest);
     try {
         switch (m_stage) {
-            case Stage::Magic:
-                if (reader.text(kMagic.size()) != kMagic) {
-                    unusable();
-                }
-                m_stage = Stage::Kind;
-                break;
-            case Stage::Kind: {
-                const char kind = static_cast<char>(reader.u8());
-                if (kind == 'F') {
-                    throwAnswered(reader, [this] { unusable(); });
-                }
-                const std::uint8_t found = kind == 'T' ? reader.u8() : 0xFF;
-                if (found > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
-                    unusable();
-                }
-                m_kind = static_cast<SpreadsheetKind>(found);
+            case Stage::Head:
+                m_kind = takeHead(reader, 'T', [this] { unusable(); });
                 m_stage = Stage::Size;
                 break;
-            }
             case Stage::Size: {
                 const std::uint32_t rows = reader.u32();
                 const std::uint32_t columns = reader.u32();
@@ -236,20 +239,8 @@ bool ColumnAnswerReader::parseOne(std::string_view& rest) {
     ByteReader reader(rest);
     try {
         switch (m_stage) {
-            case Stage::Magic:
-                if (reader.text(kMagic.size()) != kMagic) {
-                    unusable();
-                }
-                m_stage = Stage::Kind;
-                break;
-            case Stage::Kind: {
-                const char kind = static_cast<char>(reader.u8());
-                if (kind == 'F') {
-                    throwAnswered(reader, [this] { unusable(); });
-                }
-                if (kind != 'C' || reader.u8() > static_cast<std::uint8_t>(SpreadsheetKind::Ods)) {
-                    unusable();
-                }
+            case Stage::Head: {
+                (void)takeHead(reader, 'C', [this] { unusable(); });
                 m_data.columns = reader.u32();
                 m_left = reader.u32();
                 if (m_data.columns == 0 || m_data.columns > kSheetColumns ||

@@ -85,7 +85,7 @@ public:
     SheetTable finish();
 
 private:
-    enum class Stage { Magic, Kind, Size, Rows, End, Done };
+    enum class Stage { Head, Size, Rows, End, Done };
     SpreadsheetKind m_kind = SpreadsheetKind::Xls;
     [[noreturn]] void unusable() const;
     bool parseOne(std::string_view& rest);
@@ -93,7 +93,7 @@ private:
     std::filesystem::path m_path;
     std::uint32_t m_mostRows;
     PendingBytes m_pending;
-    Stage m_stage = Stage::Magic;
+    Stage m_stage = Stage::Head;
     int m_row = 0;
     DataGrid m_table;
 };
@@ -107,13 +107,13 @@ public:
     ColumnData finish();
 
 private:
-    enum class Stage { Magic, Kind, Name, Count, Points, End, Done };
+    enum class Stage { Head, Name, Count, Points, End, Done };
     [[noreturn]] void unusable() const;
     bool parseOne(std::string_view& rest);
 
     std::filesystem::path m_path;
     PendingBytes m_pending;
-    Stage m_stage = Stage::Magic;
+    Stage m_stage = Stage::Head;
     std::uint32_t m_left = 0;
     std::size_t m_namesBytes = 0;
     ColumnData m_data;
