@@ -9,9 +9,9 @@
 #include <string>
 
 #include "common/DataGrid.h"
-#include "import/blank_rows.h"
 #include "import/column_stream.h"
-#include "import/text_import.h"
+#include "import/text/blank_rows.h"
+#include "import/text/text_import.h"
 
 namespace {
 

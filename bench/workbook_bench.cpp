@@ -4,10 +4,10 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/blank_rows.h"
 #include "import/data_set.h"
-#include "import/isolated_reader.h"
-#include "import/workbook_import.h"
+#include "import/helper/isolated_reader.h"
+#include "import/text/blank_rows.h"
+#include "import/workbook/workbook_import.h"
 #include "support/BiffWriter.h"
 #include "support/TempDir.h"
 #include "support/ZipWriter.h"

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "common/Failure.h"
-#include "import/column_names.h"
 #include "import/column_stream.h"
-#include "import/separated_values.h"
+#include "import/text/column_names.h"
+#include "import/text/separated_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -8,9 +8,9 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/numbers.h"
-#include "import/blank_rows.h"
 #include "import/column_stream.h"
-#include "import/text_import.h"
+#include "import/text/blank_rows.h"
+#include "import/text/text_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tesselin::DataGrid grid;

@@ -7,8 +7,8 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/helper_protocol.h"
-#include "import/xls_reader.h"
+#include "import/helper/helper_protocol.h"
+#include "import/workbook/xls_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "common/Failure.h"
-#include "import/compound_file.h"
-#include "import/xls_reader.h"
+#include "import/workbook/compound_file.h"
+#include "import/workbook/xls_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

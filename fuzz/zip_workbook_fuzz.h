@@ -13,8 +13,8 @@
 
 #include "common/Failure.h"
 #include "import/column_stream.h"
-#include "import/zip_archive.h"
-#include "import/zip_workbooks.h"
+#include "import/workbook/zip_archive.h"
+#include "import/workbook/zip_workbooks.h"
 
 template <typename Reader>
 int fuzzZipWorkbook(const std::uint8_t* data, std::size_t size, Reader&& read) {

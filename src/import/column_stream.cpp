@@ -5,10 +5,10 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/numbers.h"
-#include "import/column_names.h"
-#include "import/separated_values.h"
-#include "import/text_import.h"
-#include "import/text_source.h"
+#include "import/text/column_names.h"
+#include "import/text/separated_values.h"
+#include "import/text/text_import.h"
+#include "import/text/text_source.h"
 
 namespace tesselin {
 namespace {

@@ -10,14 +10,13 @@
 #include "common/Failure.h"
 #include "common/Progress.h"
 #include "common/file_access.h"
-#include "import/blank_rows.h"
-#include "import/column_names.h"
-#include "import/isolated_reader.h"
-#include "import/separated_values.h"
+#include "import/helper/isolated_reader.h"
 #include "import/sheet.h"
 #include "import/signatures.h"
-#include "import/text_import.h"
-#include "import/workbook_import.h"
+#include "import/text/blank_rows.h"
+#include "import/text/column_names.h"
+#include "import/text/separated_values.h"
+#include "import/text/text_import.h"
 
 namespace tesselin {
 namespace {
@@ -79,12 +78,16 @@ SpreadsheetKind spreadsheetKind(DataKind kind) {
     }
 }
 
-void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, SpreadsheetKind kind) {
-    SheetTable sheet = readWorkbookIsolated(path, kind, kMaxCounter, grid.memoryBudget());
+void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, SpreadsheetKind kind,
+                  std::int32_t mostRows) {
+    // One row more than the data rows: the first row may be a header.
+    const auto mostSheetRows = static_cast<std::uint32_t>(
+        std::min<std::int64_t>(std::int64_t{mostRows} + 1, std::int64_t{kSheetRows}));
+    SheetTable sheet = readWorkbookIsolated(path, kind, mostSheetRows, grid.memoryBudget());
     std::vector<std::string> names;
     if (sheet.kind != SpreadsheetKind::Xls) {  // .xls sheets keep their first row as data
         names = takeHeader(sheet.table);
-        if (sheet.table.Rows() > kMaxCounter - 1) {
+        if (sheet.table.Rows() > mostRows) {
             throw tooManyRowsForTheWindow(path.string(),
                                           static_cast<std::uint64_t>(sheet.table.Rows()));
         }
@@ -110,14 +113,14 @@ void checkSeparatedValues(const std::filesystem::path& path) {
     }
 }
 
-void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
+void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostRows) {
     checkSeparatedValues(path);
     std::ifstream in = openForReading(path);
-    SeparatedTable values =
-        readSeparatedValues(in, path.string(), kMaxCounter, grid.memoryBudget());
+    SeparatedTable values = readSeparatedValues(
+        in, path.string(), static_cast<std::uint32_t>(mostRows) + 1, grid.memoryBudget());
     const std::vector<std::string> names = takeHeader(values.table);
     const std::uint64_t dataRows = values.records - (names.empty() ? 0 : 1);
-    if (dataRows > static_cast<std::uint64_t>(kMaxCounter - 1)) {
+    if (dataRows > static_cast<std::uint64_t>(mostRows)) {
         throw tooManyRowsForTheWindow(path.string(), dataRows);
     }
     FillGridFromTable(grid, std::move(values.table), names);
@@ -125,19 +128,20 @@ void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path) {
 
 }  // namespace
 
-void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind) {
+void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind,
+                 std::int32_t mostRows) {
     if (kind == DataKind::ByContent) {
         kind = byContent(path);
     }
     switch (kind) {
         case DataKind::Text:
-            LoadTextFile(grid, path);
+            loadTextFile(grid, path, mostRows);
             break;
         case DataKind::SeparatedValues:
-            loadSeparatedValues(grid, path);
+            loadSeparatedValues(grid, path, mostRows);
             break;
         default:
-            loadWorkbook(grid, path, spreadsheetKind(kind));
+            loadWorkbook(grid, path, spreadsheetKind(kind), mostRows);
             break;
     }
     RemoveBlankRows(grid);

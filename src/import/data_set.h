@@ -1,13 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string_view>
 
+#include "common/DataGrid.h"
 #include "import/column_stream.h"
 
 namespace tesselin {
-
-class DataGrid;
 
 // How a data set is to be read: as the kind the user chose, or (ByContent)
 // as what the file holds: a workbook by its signature, else separated values
@@ -23,7 +24,12 @@ enum class DataKind { Text, Xls, Xlsx, Ods, SeparatedValues, ByContent };
 // leaves the grid as it was; a text file that fails half-way leaves the lines
 // read so far, and its blank rows are then not removed. A binary file is
 // never read as text, nor a file named as a workbook that is none.
-void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind);
+//
+// `mostRows` is the window's limit of data rows; tesselin-cli --table passes
+// kWithoutWindowLimit to read every row the format allows.
+void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind,
+                 std::int32_t mostRows = kMaxCounter - 1);
+inline constexpr std::int32_t kWithoutWindowLimit = std::numeric_limits<std::int32_t>::max() - 1;
 
 // The two columns that x and y name (numbers, or names in the header) of a
 // data set of any size, read as loadDataSet reads it but straight into points

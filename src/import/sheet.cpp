@@ -1,6 +1,7 @@
 #include "import/sheet.h"
 
 #include "common/Failure.h"
+#include "import/text/column_names.h"
 
 namespace tesselin {
 
@@ -37,6 +38,46 @@ Failure tooManyRowsForTheWindow(std::string_view name, std::uint64_t rows) {
                              " rows of data; this window takes at most " +
                              std::to_string(kMaxCounter - 1) +
                              ". tesselin-cli analyses data sets of any size.");
+}
+
+std::string_view spreadsheetKindName(SpreadsheetKind kind) {
+    switch (kind) {
+        case SpreadsheetKind::Xls:
+            return "xls";
+        case SpreadsheetKind::Xlsx:
+            return "xlsx";
+        case SpreadsheetKind::Ods:
+            return "ods";
+        case SpreadsheetKind::Any:
+            break;
+    }
+    return "any";
+}
+
+std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name) {
+    for (const SpreadsheetKind kind : {SpreadsheetKind::Xls, SpreadsheetKind::Xlsx,
+                                       SpreadsheetKind::Ods, SpreadsheetKind::Any}) {
+        if (spreadsheetKindName(kind) == name) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData,
+                       const std::vector<std::string>& names) {
+    const std::size_t budget = grid.memoryBudget();
+    const bool empty = WorkbookData.Rows() == 0 || WorkbookData.Cols() == 0;
+    if (empty) {
+        WorkbookData.setRows(0);
+        WorkbookData.setCols(2);
+    }
+    WorkbookData.insertRow(0);
+    for (int k = 0; k < WorkbookData.Cols(); ++k) {
+        WorkbookData.setTextMatrix(0, k, namedCaption(k, names));
+    }
+    grid = std::move(WorkbookData);
+    grid.setMemoryBudget(budget);
 }
 
 }  // namespace tesselin

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
@@ -32,5 +34,27 @@ DataGrid tableOfSheet(const std::function<SheetExtent(const CellSink&)>& read,
 // The Overflow failure of a data set that the window cannot take (rows of
 // data, after any header), which points to the batch companion.
 Failure tooManyRowsForTheWindow(std::string_view name, std::uint64_t rows);
+
+// The limits of an .xlsx or .ods sheet.
+inline constexpr std::uint32_t kSheetRows = 1'048'576;
+inline constexpr std::uint32_t kSheetColumns = 16'384;
+
+// The kinds of workbook the helper reads; Any takes whatever the file holds.
+enum class SpreadsheetKind { Xls, Xlsx, Ods, Any };
+
+std::string_view spreadsheetKindName(SpreadsheetKind kind);  // "xls", "xlsx", "ods", "any"
+std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name);
+
+struct SheetTable {
+    DataGrid table;                               // no caption row
+    SpreadsheetKind kind = SpreadsheetKind::Xls;  // what the file proved to be
+};
+
+// Puts a workbook's table into the data grid below the caption row "Col. 0",
+// "Col. 1", ... (with the column's name after it where `names` has one); the
+// table's rows are moved, not copied. An empty table gives the caption row
+// only, with two columns.
+void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData,
+                       const std::vector<std::string>& names = {});
 
 }  // namespace tesselin

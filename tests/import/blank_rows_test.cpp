@@ -1,4 +1,4 @@
-#include "import/blank_rows.h"
+#include "import/text/blank_rows.h"
 
 #include <gtest/gtest.h>
 

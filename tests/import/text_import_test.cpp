@@ -1,4 +1,4 @@
-#include "import/text_import.h"
+#include "import/text/text_import.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

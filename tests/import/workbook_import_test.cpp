@@ -1,4 +1,4 @@
-#include "import/workbook_import.h"
+#include "import/workbook/workbook_import.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/isolated_reader.h"
-#include "import/sandbox.h"
+#include "import/helper/isolated_reader.h"
+#include "import/helper/sandbox.h"
 #include "support/BiffWriter.h"
 #include "support/Expectations.h"
 #include "support/GridTables.h"

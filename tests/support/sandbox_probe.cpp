@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "import/sandbox.h"
+#include "import/helper/sandbox.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

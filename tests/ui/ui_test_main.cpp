@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "import/isolated_reader.h"
+#include "import/helper/isolated_reader.h"
 
 // Window tests need one QApplication for the whole run. They run headless:
 // ctest sets the offscreen platform, and so does this main when the test list

@@ -1,4 +1,4 @@
-#include "import/workbook_helper.h"
+#include "import/helper/workbook_helper.h"
 
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -10,11 +10,11 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/code_pages.h"
-#include "import/compound_file.h"
-#include "import/helper_protocol.h"
-#include "import/sandbox.h"
-#include "import/zip_workbooks.h"
+#include "import/helper/helper_protocol.h"
+#include "import/helper/sandbox.h"
+#include "import/text/code_pages.h"
+#include "import/workbook/compound_file.h"
+#include "import/workbook/zip_workbooks.h"
 
 namespace tesselin {
 namespace {

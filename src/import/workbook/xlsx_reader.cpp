@@ -9,9 +9,9 @@
 #include "common/Failure.h"
 #include "common/dates.h"
 #include "common/numbers.h"
-#include "import/xls_reader.h"
-#include "import/zip_archive.h"
-#include "import/zip_workbooks.h"
+#include "import/workbook/xls_reader.h"
+#include "import/workbook/zip_archive.h"
+#include "import/workbook/zip_workbooks.h"
 
 namespace tesselin {
 namespace {

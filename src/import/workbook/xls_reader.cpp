@@ -1,4 +1,4 @@
-#include "import/xls_reader.h"
+#include "import/workbook/xls_reader.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,7 +11,7 @@
 #include "common/Failure.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
-#include "import/code_pages.h"
+#include "import/text/code_pages.h"
 
 namespace tesselin::xls {
 namespace {

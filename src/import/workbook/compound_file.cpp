@@ -1,4 +1,4 @@
-#include "import/compound_file.h"
+#include "import/workbook/compound_file.h"
 
 #include <glib.h>
 #include <gsf/gsf-infile-msole.h>

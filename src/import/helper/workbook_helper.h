@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "import/spreadsheet.h"
+#include "import/workbook/spreadsheet.h"
 
 namespace tesselin {
 

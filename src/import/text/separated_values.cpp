@@ -1,4 +1,4 @@
-#include "import/separated_values.h"
+#include "import/text/separated_values.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include "common/Failure.h"
 #include "common/dates.h"
 #include "common/numbers.h"
-#include "import/text_source.h"
+#include "import/text/text_source.h"
 
 namespace tesselin {
 namespace {

@@ -1,4 +1,4 @@
-#include "import/text_import.h"
+#include "import/text/text_import.h"
 
 #include <istream>
 #include <string>
@@ -7,7 +7,7 @@
 #include "common/DataGrid.h"
 #include "common/Failure.h"
 #include "common/file_access.h"
-#include "import/text_source.h"
+#include "import/text/text_source.h"
 
 namespace tesselin {
 namespace {
@@ -39,7 +39,9 @@ bool splitFields(std::string_view line, std::vector<std::string_view>& fields, s
     return true;
 }
 
-void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
+namespace {
+
+void splitLineIntoRow(DataGrid& grid, std::string_view line, int row) {
     grid.setRows(grid.Rows() + 1);
 
     // The column counter is 16-bit: the 32,768th field cannot be placed.
@@ -62,7 +64,14 @@ void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
     }
 }
 
-void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName) {
+}  // namespace
+
+void SplitLineIntoRow(DataGrid& grid, std::string_view line, std::int16_t row) {
+    splitLineIntoRow(grid, line, row);
+}
+
+void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName,
+                    std::int32_t mostLines) {
     grid.setRows(1);
     grid.setCols(2);
     grid.setTextMatrix(0, 0, columnCaption(0));
@@ -70,27 +79,31 @@ void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceNam
 
     TextSource source(in, sourceName);
     LineReader lines(source, grid.memoryBudget());
-    std::int16_t row = 1;
+    std::int32_t row = 1;
     for (std::string_view line; lines.next(line);) {
         try {
-            SplitLineIntoRow(grid, line, row);
+            splitLineIntoRow(grid, line, row);
         } catch (const Failure& failure) {
             throw Failure(failure.number(),
                           failure.description() + " in " + std::string(sourceName));
         }
-        if (row == kMaxCounter) {
+        if (row == mostLines + 1) {
             throw Failure(FailureNumber::Overflow, "Overflow after line " + std::to_string(row) +
                                                        " of " + std::string(sourceName) +
                                                        ": a text file can have at most " +
-                                                       std::to_string(kMaxCounter - 1) + " lines");
+                                                       std::to_string(mostLines) + " lines");
         }
         ++row;
     }
 }
 
 void LoadTextFile(DataGrid& grid, const std::filesystem::path& path) {
+    loadTextFile(grid, path, kMaxCounter - 1);
+}
+
+void loadTextFile(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostLines) {
     std::ifstream in = openForReading(path);
-    loadTextStream(grid, in, path.string());
+    loadTextStream(grid, in, path.string(), mostLines);
 }
 
 }  // namespace tesselin

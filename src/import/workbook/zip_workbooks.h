@@ -28,8 +28,4 @@ SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t most
 SheetExtent readFirstOdsTable(const ZipArchive& archive, std::uint32_t mostRows,
                               const CellSink& onCell);
 
-// The limits of an .xlsx or .ods sheet.
-inline constexpr std::uint32_t kSheetRows = 1'048'576;
-inline constexpr std::uint32_t kSheetColumns = 16'384;
-
 }  // namespace tesselin

@@ -1,4 +1,4 @@
-#include "import/sandbox.h"
+#include "import/helper/sandbox.h"
 
 #include "common/Failure.h"
 

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 
-#include "common/DataGrid.h"
 #include "import/sheet.h"
 
 namespace tesselin {
@@ -13,17 +12,6 @@ namespace tesselin {
 namespace xls {
 class WorkbookFile;
 }
-
-// The kinds of workbook the helper reads; Any takes whatever the file holds.
-enum class SpreadsheetKind { Xls, Xlsx, Ods, Any };
-
-std::string_view spreadsheetKindName(SpreadsheetKind kind);  // "xls", "xlsx", "ods", "any"
-std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name);
-
-struct SheetTable {
-    DataGrid table;                               // no caption row
-    SpreadsheetKind kind = SpreadsheetKind::Xls;  // what the file proved to be
-};
 
 // Reads the first worksheet of the workbook that an open file holds. A file
 // that holds another kind than the one asked for is refused with a message

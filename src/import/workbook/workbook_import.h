@@ -26,11 +26,4 @@ DataGrid readWorkbook(xls::WorkbookFile& file, std::uint32_t mostRows = kMaxCoun
 DataGrid readWorkbook(const std::filesystem::path& path, std::uint32_t mostRows = kMaxCounter,
                       std::size_t memoryBudget = DataGrid::kDefaultMemoryBudget);
 
-// Puts a workbook's table into the data grid below the caption row "Col. 0",
-// "Col. 1", ... (with the column's name after it where `names` has one); the
-// table's rows are moved, not copied. An empty table gives the caption row
-// only, with two columns.
-void FillGridFromTable(DataGrid& grid, DataGrid WorkbookData,
-                       const std::vector<std::string>& names = {});
-
 }  // namespace tesselin

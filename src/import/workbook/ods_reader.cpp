@@ -7,8 +7,8 @@
 #include "common/Failure.h"
 #include "common/dates.h"
 #include "common/numbers.h"
-#include "import/zip_archive.h"
-#include "import/zip_workbooks.h"
+#include "import/workbook/zip_archive.h"
+#include "import/workbook/zip_workbooks.h"
 
 namespace tesselin {
 namespace {

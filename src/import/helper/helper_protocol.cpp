@@ -1,4 +1,4 @@
-#include "import/helper_protocol.h"
+#include "import/helper/helper_protocol.h"
 
 #include <unistd.h>
 
@@ -10,7 +10,7 @@
 
 #include "common/ByteReader.h"
 #include "common/Failure.h"
-#include "import/zip_workbooks.h"
+#include "import/sheet.h"
 
 namespace tesselin {
 namespace {

@@ -1,4 +1,4 @@
-#include "import/text_source.h"
+#include "import/text/text_source.h"
 
 #include <algorithm>
 #include <istream>

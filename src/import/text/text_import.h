@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tesselin {
+#include "common/DataGrid.h"
 
-class DataGrid;
+namespace tesselin {
 
 // Reads a text file of whitespace-separated columns into the data grid: one
 // data row per line, one column per field. A line ends at CR, CR LF or LF; the
@@ -22,7 +22,11 @@ class DataGrid;
 void LoadTextFile(DataGrid& grid, const std::filesystem::path& path);
 
 // The same import from any stream; sourceName names it in failure messages.
-void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName);
+// A caller without the window's limit (tesselin-cli --table) may allow more
+// lines than the window's 32,766.
+void loadTextStream(DataGrid& grid, std::istream& in, std::string_view sourceName,
+                    std::int32_t mostLines = kMaxCounter - 1);
+void loadTextFile(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostLines);
 
 // Puts the fields of a line into `fields`: the maximal runs of characters
 // other than space and tab, at most `most` of them. False when the line has

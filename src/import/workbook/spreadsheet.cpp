@@ -1,4 +1,4 @@
-#include "import/spreadsheet.h"
+#include "import/workbook/spreadsheet.h"
 
 #include <glib.h>
 #include <gsf/gsf-input-stdio.h>
@@ -9,13 +9,13 @@
 #include <string>
 
 #include "common/Failure.h"
-#include "import/compound_file.h"
 #include "import/sheet.h"
 #include "import/signatures.h"
-#include "import/workbook_import.h"
-#include "import/xls_reader.h"
-#include "import/zip_archive.h"
-#include "import/zip_workbooks.h"
+#include "import/workbook/compound_file.h"
+#include "import/workbook/workbook_import.h"
+#include "import/workbook/xls_reader.h"
+#include "import/workbook/zip_archive.h"
+#include "import/workbook/zip_workbooks.h"
 
 namespace tesselin {
 namespace {
@@ -74,34 +74,6 @@ Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::s
     }
     return Content::OtherZip;
 }
-
-}  // namespace
-
-std::string_view spreadsheetKindName(SpreadsheetKind kind) {
-    switch (kind) {
-        case SpreadsheetKind::Xls:
-            return "xls";
-        case SpreadsheetKind::Xlsx:
-            return "xlsx";
-        case SpreadsheetKind::Ods:
-            return "ods";
-        case SpreadsheetKind::Any:
-            break;
-    }
-    return "any";
-}
-
-std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name) {
-    for (const SpreadsheetKind kind : {SpreadsheetKind::Xls, SpreadsheetKind::Xlsx,
-                                       SpreadsheetKind::Ods, SpreadsheetKind::Any}) {
-        if (spreadsheetKindName(kind) == name) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
-
-namespace {
 
 // The file opened as the workbook asked for; a file of another kind is refused.
 struct OpenedWorkbook {

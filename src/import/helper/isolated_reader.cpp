@@ -1,4 +1,4 @@
-#include "import/isolated_reader.h"
+#include "import/helper/isolated_reader.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,7 +21,7 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
-#include "import/helper_protocol.h"
+#include "import/helper/helper_protocol.h"
 
 extern char** environ;
 

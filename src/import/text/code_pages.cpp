@@ -1,4 +1,4 @@
-#include "import/code_pages.h"
+#include "import/text/code_pages.h"
 
 #include <iconv.h>
 

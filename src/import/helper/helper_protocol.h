@@ -8,7 +8,7 @@
 
 #include "common/DataGrid.h"
 #include "import/column_stream.h"
-#include "import/spreadsheet.h"
+#include "import/sheet.h"
 
 namespace tesselin {
 

@@ -1,4 +1,4 @@
-#include "import/zip_archive.h"
+#include "import/workbook/zip_archive.h"
 
 #include <expat.h>
 #include <gsf/gsf-infile-zip.h>

@@ -1,4 +1,4 @@
-#include "import/column_names.h"
+#include "import/text/column_names.h"
 
 #include "common/DataGrid.h"
 #include "common/dates.h"

@@ -1,0 +1,379 @@
+#include "batch.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "analysis/analysis_run.h"
+#include "analysis/column_choice.h"
+#include "analysis/extraction.h"
+#include "analysis/results_export.h"
+#include "analysis/results_file.h"
+#include "common/DataGrid.h"
+#include "common/Failure.h"
+#include "common/Progress.h"
+#include "common/atomic_file.h"
+#include "common/numbers.h"
+#include "import/data_set.h"
+#include "import/text/column_names.h"
+#include "progress_line.h"
+
+namespace tesselin::cli {
+namespace {
+
+// What one data set's run tells the user. Alone, every line goes to standard
+// error as it comes; in a batch, only what made the data set fail, as one
+// line that names it.
+class Report {
+public:
+    Report(ProgressLine& line, const std::string& file, bool batch)
+        : m_line(line), m_file(file), m_batch(batch) {}
+
+    void info(const std::string& text) {
+        if (!m_batch) {
+            m_line.write(text + '\n');
+        }
+    }
+    void error(const std::string& text) {
+        if (m_batch) {
+            m_errors += (m_errors.empty() ? "" : "; ") + text;
+        } else {
+            m_line.write("tesselin-cli: " + text + '\n');
+        }
+    }
+    void failure(const Failure& failure) {
+        error("Error " + std::to_string(failure.number()) + ": " + failure.description());
+    }
+    // In a batch, the one line of a data set that failed.
+    void close() {
+        if (m_batch && !m_errors.empty()) {
+            m_line.write("tesselin-cli: " + m_file + ": " + m_errors + '\n');
+        }
+    }
+
+private:
+    ProgressLine& m_line;
+    const std::string& m_file;
+    bool m_batch;
+    std::string m_errors;
+};
+
+// The column an option names, as the number text the column check reads:
+// its number, or its name in the data set's header; nothing, with a message,
+// for an unknown name.
+std::optional<std::string> columnText(std::string_view option, const std::string& text,
+                                      const ColumnData& data, Report& report) {
+    if (strictWholeNumber(text)) {
+        return text;
+    }
+    if (const auto column = columnNamed(text, data.names)) {
+        return std::to_string(*column);
+    }
+    std::string names;
+    for (const std::string& name : data.names) {
+        if (!name.empty()) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+    }
+    report.error(std::string(option) + ": no column is named '" + text + "'; " +
+                 (names.empty() ? "the data set has no column names, so give the column's number"
+                                : "the columns are named " + names));
+    return std::nullopt;
+}
+
+// The analysis run answered from the options, its messages on standard error.
+class CommandLineRun final : public AnalysisFrontEnd {
+public:
+    CommandLineRun(const Options& options, Report& report, ProgressLine& line)
+        : m_options(options), m_report(report), m_line(line) {}
+
+    void showSummary(double dataLength, double firstPoint, double lastPoint) override {
+        m_report.info("Length of data set is: " + numberText(dataLength) +
+                      "\nFirst point is located at: " + numberText(firstPoint) +
+                      "\nLast point is located at: " + numberText(lastPoint));
+    }
+    void message(std::string_view text, std::string_view title) override {
+        // The no-data messages end the run; the others are warnings.
+        if (title == kNoDataTitle) {
+            m_report.error(std::string(text));
+        } else {
+            m_report.info("tesselin-cli: " + std::string(text));
+        }
+    }
+    std::string answer(Parameter parameter, const Question&,
+                       const std::string& defaultText) override {
+        switch (parameter) {
+            case Parameter::BinNumber:
+                return m_options.hasBins ? m_options.bins : defaultText;
+            case Parameter::MinPeriod:
+                return m_options.hasMin ? m_options.min : defaultText;
+            case Parameter::MaxPeriod:
+                return m_options.hasMax ? m_options.max : defaultText;
+        }
+        return defaultText;
+    }
+    bool refuse(Parameter parameter, std::span<const std::string_view> messages) override {
+        constexpr const char* kOption[] = {"--bins", "--min", "--max"};
+        for (const std::string_view message : messages) {
+            m_report.error(std::string(kOption[static_cast<int>(parameter)]) + ": " +
+                           std::string(message));
+        }
+        return false;  // an option cannot be asked again
+    }
+    void accept(Parameter parameter, double value) override {
+        m_accepted[static_cast<int>(parameter)] = value;
+        if (parameter == Parameter::MaxPeriod) {
+            m_report.info("Number of Bins: " + numberText(m_accepted[0]) +
+                          "\nMinimum Period: " + numberText(m_accepted[1]) +
+                          "\nMaximum Period: " + numberText(m_accepted[2]));
+        }
+    }
+    std::vector<BinRow> compute(const BinningWork& work) override {
+        Progress* progress = m_line.stage("computing", true);
+        return work({.threads = m_options.threadCount, .progress = progress});
+    }
+
+private:
+    const Options& m_options;
+    Report& m_report;
+    ProgressLine& m_line;
+    double m_accepted[3] = {};
+};
+
+// Ctrl-C (or a polite kill) ends the program at once. No results file is
+// open then: results are written with these signals held back, so that a
+// file is either complete or not begun.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void endAtOnce(int signal) {
+    constexpr std::string_view kSaid = "\ntesselin-cli: interrupted\n";
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kSaid.data(), kSaid.size());
+    ::_exit(128 + signal);
+}
+
+void endAtOnceOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = endAtOnce;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : kEndingSignals) {
+        struct sigaction before {};
+        sigaction(signal, nullptr, &before);
+        if (before.sa_handler != SIG_IGN) {  // a background job keeps ignoring Ctrl-C
+            sigaction(signal, &action, nullptr);
+        }
+    }
+}
+
+class InterruptionsHeldBack {
+public:
+    InterruptionsHeldBack() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kEndingSignals) {
+            sigaddset(&held, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &m_old);
+    }
+    ~InterruptionsHeldBack() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
+    InterruptionsHeldBack(const InterruptionsHeldBack&) = delete;
+    InterruptionsHeldBack& operator=(const InterruptionsHeldBack&) = delete;
+
+private:
+    sigset_t m_old;
+};
+
+int writeResults(const std::string& text, const std::optional<std::filesystem::path>& output,
+                 Report& report) {
+    if (!output) {
+        errno = 0;
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+            report.error(std::string("the results could not be written to standard output: ") +
+                         std::strerror(errno != 0 ? errno : EIO));
+            return kOutputFailed;
+        }
+        return kSuccess;
+    }
+    try {
+        const InterruptionsHeldBack held;
+        writeFileAtomically(*output, text);
+    } catch (const Failure& failure) {
+        report.failure(failure);
+        return kOutputFailed;
+    }
+    return kSuccess;
+}
+
+int analyse(const std::string& file, const std::optional<std::filesystem::path>& output,
+            const Options& options, Report& report, ProgressLine& line) {
+    ColumnData columnData;
+    try {
+        Progress* reading = line.stage("reading", true);
+        columnData = readColumns(
+            file, options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent,
+            options.x, options.y, reading);
+    } catch (const Failure& failure) {
+        report.failure(failure);
+        return kImportFailed;
+    }
+    line.stage("preparing", false);
+    if (columnData.points.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        report.failure(Failure::outOfMemory("Out of memory: " + file + " has more than " +
+                                            numberText(std::numeric_limits<int>::max()) +
+                                            " points, more than the analysis takes"));
+        return kImportFailed;
+    }
+    const auto x = columnText("--x", options.x, columnData, report);
+    const auto y = x ? columnText("--y", options.y, columnData, report) : std::nullopt;
+    if (!x || !y) {
+        return kBadArguments;
+    }
+    const int columnCount = static_cast<int>(
+        std::min<std::uint64_t>(columnData.columns, std::numeric_limits<int>::max()));
+    const auto columns = analysisColumns(*x, *y, columnCount);
+    if (!columns) {
+        report.error(std::string(kInvalidColumnsText) + " (the data set has columns 0 to " +
+                     std::to_string(columnData.columns - 1) + ")");
+        return kBadArguments;
+    }
+    if (columns->x == columns->y) {
+        report.error("--x and --y name the same column, " + std::to_string(columns->x));
+        return kBadArguments;
+    }
+    const auto nameOf = [&](int column) {
+        const auto k = static_cast<std::size_t>(column);
+        return k < columnData.names.size() ? columnData.names[k] : std::string();
+    };
+    const ResultsSource source{file, columns->x, columns->y, nameOf(columns->x),
+                               nameOf(columns->y)};
+    const AnalysisData data = analysisDataOf(std::move(columnData.points));
+    CommandLineRun frontEnd(options, report, line);
+    const AnalysisRun analysis = runAnalysis(data, frontEnd);
+    switch (analysis.outcome) {
+        case RunOutcome::NoData:
+        case RunOutcome::NoLength:
+            return kNoData;
+        case RunOutcome::Refused:
+            return kBadArguments;
+        case RunOutcome::Completed:
+            break;
+    }
+    line.endRun();  // before the results, which may go to the same terminal
+    if (options.outputFormat == "csv") {
+        return writeResults(resultsCsv(analysis), output, report);
+    }
+    if (options.outputFormat == "json") {
+        return writeResults(resultsJson(analysis, data, source), output, report);
+    }
+    return writeResults(resultsFileText(analysis.results), output, report);
+}
+// A cell as a CSV field: quoted when it holds a separator, a quote or a line
+// break (or starts or ends with a space), its quotes doubled.
+void appendCsvField(std::string& out, std::string_view cell) {
+    const bool quoted = cell.find_first_of(",\"\r\n") != std::string_view::npos ||
+                        (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
+    if (!quoted) {
+        out.append(cell);
+        return;
+    }
+    out += '"';
+    for (const char c : cell) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    out += '"';
+}
+
+std::optional<std::filesystem::path> outputOf(const Options& options) {
+    return options.hasOutput ? std::optional<std::filesystem::path>(options.output) : std::nullopt;
+}
+
+}  // namespace
+
+int printTable(const Options& options) {
+    endAtOnceOnInterrupt();
+    ProgressLine line(false);
+    const std::string& file = options.files.front();
+    Report report(line, file, false);
+    std::string text;
+    try {
+        DataGrid grid;
+        loadDataSet(grid, file,
+                    options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent,
+                    kWithoutWindowLimit);
+        for (int row = 0; row < grid.Rows(); ++row) {
+            for (int col = 0; col < grid.Cols(); ++col) {
+                if (col > 0) {
+                    text += ',';
+                }
+                appendCsvField(text, grid.TextMatrix(row, col));
+            }
+            text += '\n';
+        }
+    } catch (const Failure& failure) {
+        report.failure(failure);
+        return kImportFailed;
+    } catch (const std::bad_alloc&) {
+        report.failure(Failure::outOfMemory("Out of memory: " + file + " is too large to show"));
+        return kImportFailed;
+    }
+    return writeResults(text, outputOf(options), report);
+}
+
+int run(const Options& options) {
+    endAtOnceOnInterrupt();
+    ProgressLine line(!options.quiet);
+    if (options.batch) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outputDir, ec);
+        if (ec) {
+            std::cerr << "tesselin-cli: --output-dir: " << options.outputDir
+                      << " cannot be made: " << ec.message() << '\n';
+            return kOutputFailed;
+        }
+    }
+    bool allSucceeded = true;
+    int status = kSuccess;
+    for (const std::string& file : options.files) {
+        Report report(line, file, options.batch);
+        line.beginRun(std::filesystem::path(file).filename().string());
+        const std::optional<std::filesystem::path> output =
+            options.batch       ? std::optional(resultsPathFor(file, options))
+            : options.hasOutput ? std::optional<std::filesystem::path>(options.output)
+                                : std::nullopt;
+        try {
+            status = analyse(file, output, options, report, line);
+        } catch (const Failure& failure) {
+            report.failure(failure);
+            status = kImportFailed;
+        } catch (const std::bad_alloc&) {
+            report.failure(Failure::outOfMemory("Out of memory"));
+            status = kImportFailed;
+        }
+        line.endRun();
+        report.close();
+        if (options.batch && status != kSuccess && output) {
+            // No results of an earlier run may stand for this data set.
+            std::error_code ignored;
+            std::filesystem::remove(*output, ignored);
+        }
+        allSucceeded = allSucceeded && status == kSuccess;
+    }
+    if (options.batch) {
+        return allSucceeded ? kSuccess : kSomeFilesFailed;
+    }
+    return status;
+}
+
+}  // namespace tesselin::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "import/data_set.h"
+
+namespace tesselin::cli {
+
+enum ExitCode : int {
+    kSuccess = 0,
+    kOutputFailed = 1,
+    kBadArguments = 2,
+    kNoData = 3,
+    kImportFailed = 4,
+    kSomeFilesFailed = 5,
+};
+
+struct Options {
+    std::vector<std::string> files;
+    std::string x, y, bins, min, max, format, output, outputDir, outputFormat = "text", threads;
+    bool hasBins = false, hasMin = false, hasMax = false, hasFormat = false, hasOutput = false;
+    bool batch = false;  // --output-dir: one results file per data set
+    bool quiet = false;
+    bool table = false;  // --table: show the data set instead of analysing it
+    unsigned threadCount = 0;
+};
+
+// Reads the command line into options; gives an exit status when the program
+// should end at once (help, or a mistake in the arguments).
+std::optional<int> parse(int argc, char** argv, Options& options);
+
+// The data kind that --format names.
+std::optional<DataKind> dataKindNamed(std::string_view name);
+
+// Where --output-dir puts the results of a data set: star.csv gives
+// DIR/star.results.txt (.csv, .json for those output formats).
+std::filesystem::path resultsPathFor(const std::string& file, const Options& options);
+
+}  // namespace tesselin::cli
