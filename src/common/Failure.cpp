@@ -59,7 +59,13 @@ Failure Failure::damagedWorkbook(std::string_view name, std::string_view detail)
 Failure Failure::passwordProtected(std::string_view name) {
     return {FailureNumber::NotAValidPassword,
             "Not a valid password: " + std::string(name) +
-                " is protected by a password. Save a copy without the password and open that."};
+                " is password-protected; save it without a password and open it again."};
+}
+
+Failure Failure::readerFault(std::string_view name, std::string_view how) {
+    return {FailureNumber::ExternalTableFormat,
+            std::string(name) + " could not be read: the workbook reader stopped unexpectedly (" +
+                std::string(how) + "); please report this file."};
 }
 
 Failure Failure::outOfMemory(std::string description) {

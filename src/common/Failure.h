@@ -53,6 +53,9 @@ public:
     // A workbook that is damaged; `detail`, when given, says how.
     static Failure damagedWorkbook(std::string_view name, std::string_view detail = {});
     static Failure passwordProtected(std::string_view name);
+    // The workbook reader itself failed (a signal ended it): a fault of this
+    // program, not of the file.
+    static Failure readerFault(std::string_view name, std::string_view how);
     static Failure outOfMemory(std::string description);
     static Failure overflow(std::string description);
 

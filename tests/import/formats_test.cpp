@@ -179,6 +179,7 @@ SheetTable readZip(const testing::TempDir& dir,
     const auto file = dir.path() / "book.zip";
     testing::writeZip(file, entries);
     xls::WorkbookFile opened(file);
+    opened.load();
     return readSpreadsheet(opened, SpreadsheetKind::Any, 100, budget);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -31,6 +32,11 @@ std::filesystem::path TempDir::write(std::string_view name, std::string_view byt
         throw std::runtime_error("cannot write " + file.string());
     }
     return file;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace tesselin::testing

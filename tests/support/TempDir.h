@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace tesselin::testing {
@@ -20,5 +21,8 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole of a file, or an empty text when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
 
 }  // namespace tesselin::testing

@@ -194,8 +194,10 @@ void runHelper(const std::filesystem::path& path, const std::vector<std::string>
                                    " for lack of memory.");
     }
     if (WIFSIGNALED(status)) {
-        throw Failure::damagedWorkbook(pathName, std::string("reading it failed with signal ") +
-                                                     sigabbrev_np(WTERMSIG(status)));
+        const char* signal = sigabbrev_np(WTERMSIG(status));
+        throw Failure::readerFault(pathName, "signal " + (signal != nullptr
+                                                              ? std::string(signal)
+                                                              : std::to_string(WTERMSIG(status))));
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw Failure::damagedWorkbook(

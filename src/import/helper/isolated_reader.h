@@ -17,9 +17,10 @@ namespace tesselin {
 // bytes itself. The table arrives row by row into the table returned, which
 // is the only copy this process holds.
 //
-// A helper that crashes or breaks its sandbox, or that has not answered
-// within its time limit (10 s and 1 s per MB of file), is reported as a
-// workbook that cannot be read; one that the system ends for lack of memory
+// A helper that crashes or breaks its sandbox is reported as a fault of the
+// reader (never as a damaged file); one that has not answered within its time
+// limit (10 s and 1 s per MB of file) as a workbook that cannot be read; one
+// that the system ends for lack of memory
 // as Out of memory; a helper that cannot be started by name. Failures of the
 // helper's reading come back unchanged.
 SheetTable readWorkbookIsolated(const std::filesystem::path& path,

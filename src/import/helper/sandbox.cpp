@@ -1,21 +1,29 @@
 #include "import/helper/sandbox.h"
 
+#include <dirent.h>
+#include <glib.h>
+#include <linux/close_range.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
 #include "common/Failure.h"
 
 #if TESSELIN_SANDBOX
 #include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
-
-#include <cerrno>
-#include <cstring>
-#include <memory>
-#include <string>
 #endif
 
 namespace tesselin {
-
-#if TESSELIN_SANDBOX
 namespace {
 
 [[noreturn]] void refused(const char* step, int error) {
@@ -24,6 +32,76 @@ namespace {
                               "rights before reading (") +
                       step + ": " + std::strerror(error) + "); nothing was read");
 }
+
+// GLib's messages as one line each on standard error. Its own writer would
+// first ask whether standard error is the system journal or a terminal,
+// calls that the filter forbids.
+GLogWriterOutput writeToStandardError(GLogLevelFlags, const GLogField* fields, gsize count,
+                                      gpointer) {
+    for (gsize i = 0; i < count; ++i) {
+        if (std::string_view(fields[i].key) != "MESSAGE" || fields[i].value == nullptr) {
+            continue;
+        }
+        std::string line = "workbook reader: ";
+        if (fields[i].length < 0) {
+            line += static_cast<const char*>(fields[i].value);
+        } else {
+            line.append(static_cast<const char*>(fields[i].value),
+                        static_cast<std::size_t>(fields[i].length));
+        }
+        line += '\n';
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+    }
+    return G_LOG_WRITER_HANDLED;
+}
+
+}  // namespace
+
+void closeInheritedDescriptors() {
+    if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0) {
+        return;
+    }
+    // Kernels before 5.9: close what the process's descriptor folder lists.
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (folder == nullptr) {
+        refused("close_range", errno);
+    }
+    const int own = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        const int fd = std::atoi(entry->d_name);
+        if (fd > 2 && fd != own) {
+            ::close(fd);
+        }
+    }
+    ::closedir(folder);
+}
+
+void prepareLibraries() {
+    // The time zone, for the C library and for GLib. GLib looks the local
+    // zone up in the zone files again on every use unless TZ names it; the
+    // helper shows no time of day that a zone could change (the compound
+    // file's timestamps are never shown), so UTC serves.
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    g_time_zone_unref(g_time_zone_new_local());
+    // Messages of the libraries go to standard error as plain writes.
+    static const bool logWriterSet = [] {
+        g_log_set_writer_func(writeToStandardError, nullptr, nullptr);
+        return true;
+    }();
+    (void)logWriterSet;
+    // The character sets, which GLib looks up once from the locale's files.
+    const char* charset = nullptr;
+    g_get_charset(&charset);
+    const gchar** filenameCharsets = nullptr;
+    g_get_filename_charsets(&filenameCharsets);
+}
+
+#if TESSELIN_SANDBOX
+namespace {
 
 void limit(int resource, rlim_t soft, rlim_t hard) {
     const rlimit value{soft, hard};
@@ -38,17 +116,19 @@ struct FilterRelease {
 
 }  // namespace
 
-void enterSandbox(int readFd, const SandboxLimits& limits) {
+void enterSandbox(const SandboxLimits& limits) {
+    closeInheritedDescriptors();
+    prepareLibraries();
     limit(RLIMIT_AS, limits.memoryBytes, limits.memoryBytes);
     limit(RLIMIT_CPU, limits.cpuSeconds, limits.cpuSeconds + 1);  // SIGXCPU, then SIGKILL
     limit(RLIMIT_CORE, 0, 0);
     limit(RLIMIT_FSIZE, 0, 0);
+    limit(RLIMIT_NOFILE, 3, 3);
 
     std::unique_ptr<void, FilterRelease> filter(seccomp_init(SCMP_ACT_KILL_PROCESS));
     if (!filter) {
         refused("seccomp_init", ENOMEM);
     }
-    const auto fd = static_cast<scmp_datum_t>(readFd);
     const auto allow = [&](int call, unsigned count, const scmp_arg_cmp* conditions) {
         if (const int result =
                 seccomp_rule_add_array(filter.get(), SCMP_ACT_ALLOW, call, count, conditions);
@@ -56,22 +136,21 @@ void enterSandbox(int readFd, const SandboxLimits& limits) {
             refused("seccomp_rule_add", -result);
         }
     };
-    // Reading the open file, and nothing else.
-    const scmp_arg_cmp onFile[] = {SCMP_A0(SCMP_CMP_EQ, fd)};
-    for (const int call : {SCMP_SYS(read), SCMP_SYS(pread64), SCMP_SYS(lseek), SCMP_SYS(fstat),
-                           SCMP_SYS(newfstatat), SCMP_SYS(close)}) {
-        allow(call, 1, onFile);
-    }
     // Writing the answer (and any library's complaint to standard error).
     for (const scmp_datum_t out : {scmp_datum_t{1}, scmp_datum_t{2}}) {
         const scmp_arg_cmp onOutput[] = {SCMP_A0(SCMP_CMP_EQ, out)};
         allow(SCMP_SYS(write), 1, onOutput);
     }
-    // Memory, never executable.
+    // Memory: anonymous, never executable. No file is open to map.
+    const scmp_arg_cmp anonymous[] = {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0),
+                                      SCMP_A3(SCMP_CMP_MASKED_EQ, MAP_ANONYMOUS, MAP_ANONYMOUS)};
+    allow(SCMP_SYS(mmap), 2, anonymous);
     const scmp_arg_cmp notExecutable[] = {SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)};
-    allow(SCMP_SYS(mmap), 1, notExecutable);
     allow(SCMP_SYS(mprotect), 1, notExecutable);
-    for (const int call : {SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(brk), SCMP_SYS(madvise)}) {
+    // Moving a mapping to a fixed address could replace another one.
+    const scmp_arg_cmp notFixed[] = {SCMP_A3(SCMP_CMP_MASKED_EQ, MREMAP_FIXED, 0)};
+    allow(SCMP_SYS(mremap), 1, notFixed);
+    for (const int call : {SCMP_SYS(munmap), SCMP_SYS(brk), SCMP_SYS(madvise)}) {
         allow(call, 0, nullptr);
     }
     // Waking and waiting on this process's own locks (the type system of the
@@ -90,7 +169,10 @@ void enterSandbox(int readFd, const SandboxLimits& limits) {
 
 #else
 
-void enterSandbox(int, const SandboxLimits&) {}
+void enterSandbox(const SandboxLimits&) {
+    closeInheritedDescriptors();
+    prepareLibraries();
+}
 
 #endif
 

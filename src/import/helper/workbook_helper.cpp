@@ -1,7 +1,6 @@
 #include "import/helper/workbook_helper.h"
 
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -21,10 +20,7 @@ namespace {
 
 // Room for the file's own bytes, its strings decoded, and the table; time
 // for `readings` readings of the sheet.
-SandboxLimits limitsFor(int fd, std::size_t memoryBudget, std::uint32_t readings) {
-    struct stat file {};
-    const std::uint64_t size =
-        ::fstat(fd, &file) == 0 ? static_cast<std::uint64_t>(file.st_size) : 0;
+SandboxLimits limitsFor(std::uint64_t size, std::size_t memoryBudget, std::uint32_t readings) {
     return {.memoryBytes = memoryBudget + 4 * size + (std::uint64_t{512} << 20),
             .cpuSeconds = readings * static_cast<std::uint32_t>(10 + (size >> 20))};
 }
@@ -50,7 +46,8 @@ int answerParent(const std::filesystem::path& path, std::size_t memoryBudget,
     try {
         preloadCodePages();  // they are files to open; afterwards nothing is
         xls::WorkbookFile file(path);
-        enterSandbox(file.fd(), limitsFor(file.fd(), memoryBudget, readings));
+        file.load();
+        enterSandbox(limitsFor(file.bytes().size(), memoryBudget, readings));
         answerWith(file, answer);
     } catch (const Failure& failure) {
         answer.failure(failure);

@@ -4,11 +4,11 @@
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <array>
 #include <cerrno>
 #include <limits>
@@ -158,16 +158,28 @@ WorkbookFile::WorkbookFile(const std::filesystem::path& path) : m_name(path.stri
     initialiseLibrary();
 }
 
-int WorkbookFile::fd() const noexcept {
-    return fileno(m_file.get());
+void WorkbookFile::load() {
+    std::FILE* file = m_file.get();
+    if (file == nullptr) {
+        return;  // loaded already
+    }
+    errno = 0;
+    std::array<std::uint8_t, 1 << 16> chunk{};
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
+        m_bytes.insert(m_bytes.end(), chunk.begin(), chunk.begin() + static_cast<long>(got));
+        if (got < chunk.size()) {
+            break;
+        }
+    }
+    if (std::ferror(file) != 0) {
+        throw Failure::fromErrno(errno != 0 ? errno : EIO, m_name, FileAction::Read);
+    }
+    m_file.reset();
 }
 
-std::vector<std::uint8_t> WorkbookFile::workbookStream() {
-    GPtr<GsfInput> input(gsf_input_stdio_new_FILE(m_name.c_str(), m_file.get(), TRUE));
-    if (!input) {
-        throw Failure::damagedWorkbook(m_name);
-    }
-    return workbookStreamOf(input.get(), m_name);
+std::vector<std::uint8_t> WorkbookFile::workbookStream() const {
+    return workbookStreamOf(m_bytes, m_name);
 }
 
 std::vector<std::uint8_t> workbookStreamOf(std::span<const std::uint8_t> file,

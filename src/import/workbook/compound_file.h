@@ -13,23 +13,26 @@ typedef struct _GsfInput GsfInput;
 
 namespace tesselin::xls {
 
-// An .xls file opened for reading. Opening checks the file as every import
-// does (missing, not allowed, not a plain file); the bytes are only read by
-// workbookStream(), which the workbook helper calls once it has given up
-// every right but reading this file.
+// A workbook file opened for reading. Opening checks the file as every import
+// does (missing, not allowed, not a plain file); load() then takes its bytes
+// into memory and closes it, so that the workbook helper can give up every
+// right to files before a byte of it is interpreted.
 class WorkbookFile {
 public:
     explicit WorkbookFile(const std::filesystem::path& path);
 
-    int fd() const noexcept;
-    std::FILE* stream() const noexcept { return m_file.get(); }
+    // Reads the whole file and closes it; a failing read is a Failure that
+    // names the file. Called once, before bytes() or workbookStream().
+    void load();
+
+    std::span<const std::uint8_t> bytes() const noexcept { return m_bytes; }
     const std::string& name() const noexcept { return m_name; }
 
     // The workbook stream of the compound file: "Workbook" (Excel 97-2003),
     // else "Book" (Excel 5.0/95), never a mix of both. Throws a Failure that
     // says what the file is when it is no such workbook, and a damaged
     // workbook when the compound file's sectors do not hold the whole stream.
-    std::vector<std::uint8_t> workbookStream();
+    std::vector<std::uint8_t> workbookStream() const;
 
 private:
     struct Closer {
@@ -37,6 +40,7 @@ private:
     };
     std::string m_name;
     std::unique_ptr<std::FILE, Closer> m_file;
+    std::vector<std::uint8_t> m_bytes;
 };
 
 // The first bytes of an input (at most eight), by which a file is known; the

@@ -1,7 +1,7 @@
 #include "import/workbook/spreadsheet.h"
 
 #include <glib.h>
-#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input.h>
 
 #include <cstdio>
@@ -85,9 +85,9 @@ struct OpenedWorkbook {
 OpenedWorkbook openWorkbook(xls::WorkbookFile& file, SpreadsheetKind requested,
                             std::size_t memoryBudget) {
     const std::string& name = file.name();
-    std::rewind(file.stream());
     OpenedWorkbook opened;
-    opened.input.reset(gsf_input_stdio_new_FILE(name.c_str(), file.stream(), TRUE));
+    opened.input.reset(gsf_input_memory_new(file.bytes().data(),
+                                            static_cast<gsf_off_t>(file.bytes().size()), FALSE));
     if (!opened.input) {
         throw Failure::damagedWorkbook(name);
     }

@@ -26,6 +26,7 @@ DataGrid readWorkbook(xls::WorkbookFile& file, std::uint32_t mostRows, std::size
 DataGrid readWorkbook(const std::filesystem::path& path, std::uint32_t mostRows,
                       std::size_t memoryBudget) {
     xls::WorkbookFile file(path);
+    file.load();
     return readWorkbook(file, mostRows, memoryBudget);
 }
 

@@ -18,6 +18,7 @@ namespace {
 
 namespace Record {
 constexpr std::uint16_t Formula = 0x0006;
+constexpr std::uint16_t OldFormula = 0x0406;  // the BIFF4 id, which some writers still use
 constexpr std::uint16_t Eof = 0x000A;
 constexpr std::uint16_t DateMode = 0x0022;
 constexpr std::uint16_t FilePass = 0x002F;
@@ -232,8 +233,12 @@ private:
 };
 
 // A BIFF8 string with the flags byte: 8-bit or UTF-16 characters, and the
-// rich-text runs and phonetic data that may follow them.
+// rich-text runs and phonetic data that may follow them. Some writers leave
+// the flags byte out of an empty string that ends its record.
 std::string unicodeString(ContinuedBytes& bytes, std::size_t count) {
+    if (count == 0 && bytes.atEnd()) {
+        return {};
+    }
     const std::uint8_t flags = bytes.u8();
     const bool rich = (flags & 0x08) != 0;
     const bool phonetic = (flags & 0x04) != 0;
@@ -537,6 +542,7 @@ private:
                 }
                 return true;
             case Record::Formula:
+            case Record::OldFormula:
                 if (data.has(14)) {
                     formula(data, record, walk);
                 }
