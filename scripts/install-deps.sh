@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqcustomplot-dev
-  libgsf-1-dev libseccomp-dev libexpat1-dev
+  libgsf-1-dev libseccomp-dev libexpat1-dev zlib1g-dev
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core

@@ -36,6 +36,11 @@ Content sniff(const std::filesystem::path& path) {
     std::array<char, 1 << 16> start{};
     in.read(start.data(), start.size());
     const std::string_view head(start.data(), static_cast<std::size_t>(in.gcount()));
+    // Whatever the file was opened as, an old Excel file is named for what it is.
+    if (const auto version = oldExcelVersion(head)) {
+        throw Failure::notAWorkbook(path.string(),
+                                    "is an " + std::string(*version) + std::string(kOldExcelAdvice));
+    }
     if (head.starts_with(kCompoundFileSignature)) {
         return Content::Xls;
     }
@@ -80,6 +85,7 @@ SpreadsheetKind spreadsheetKind(DataKind kind) {
 
 void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, SpreadsheetKind kind,
                   std::int32_t mostRows) {
+    sniff(path);  // an old Excel file is refused here, by its name
     // One row more than the data rows: the first row may be a header.
     const auto mostSheetRows = static_cast<std::uint32_t>(
         std::min<std::int64_t>(std::int64_t{mostRows} + 1, std::int64_t{kSheetRows}));
@@ -95,22 +101,27 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
     FillGridFromTable(grid, std::move(sheet.table), names);
 }
 
-// Refuses a file chosen as separated values that holds something else.
-void checkSeparatedValues(const std::filesystem::path& path) {
+// Refuses a file chosen as text or separated values (`what`) that holds
+// something else: its bytes read as rows would be nonsense.
+void checkText(const std::filesystem::path& path, const std::string& what) {
     switch (sniff(path)) {
         case Content::Xls:
             throw Failure::notAWorkbook(path.string(),
-                                        "is an Excel 97-2003 or 5.0/95 workbook (.xls), not "
-                                        "separated values. Open it as the kind of file it is.");
+                                        "is an Excel 97-2003 or 5.0/95 workbook (.xls), not " +
+                                            what + ". Open it as the kind of file it is.");
         case Content::Zip:
             throw Failure::notAWorkbook(path.string(),
-                                        "is a zip archive (an .xlsx or .ods workbook, say), not "
-                                        "separated values. Open it as the kind of file it is.");
+                                        "is a zip archive (an .xlsx or .ods workbook, say), not " +
+                                            what + ". Open it as the kind of file it is.");
         case Content::Binary:
-            throw Failure::notAWorkbook(path.string(), "holds binary data, not separated values.");
+            throw Failure::notAWorkbook(path.string(), "holds binary data, not " + what + ".");
         case Content::Text:
             break;
     }
+}
+
+void checkSeparatedValues(const std::filesystem::path& path) {
+    checkText(path, "separated values");
 }
 
 void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostRows) {
@@ -135,6 +146,7 @@ void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kin
     }
     switch (kind) {
         case DataKind::Text:
+            checkText(path, "text");
             loadTextFile(grid, path, mostRows);
             break;
         case DataKind::SeparatedValues:
@@ -162,6 +174,7 @@ ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::st
     };
     switch (kind) {
         case DataKind::Text: {
+            checkText(path, "text");
             std::ifstream in = measured(openForReading(path));
             return readTextColumns(in, path.string(), x, y, progress);
         }
@@ -171,6 +184,7 @@ ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::st
             return readSeparatedColumns(in, path.string(), x, y, progress);
         }
         default:
+            sniff(path);  // an old Excel file is refused here, by its name
             return readColumnsIsolated(path, spreadsheetKind(kind), x, y);
     }
 }

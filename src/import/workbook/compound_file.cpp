@@ -18,6 +18,7 @@
 #include "common/Failure.h"
 #include "common/file_access.h"
 #include "import/signatures.h"
+#include "import/workbook/xls_reader.h"
 
 namespace tesselin::xls {
 
@@ -132,6 +133,18 @@ std::vector<std::uint8_t> workbookStreamOf(GsfInput* input, const std::string& n
     return bytes;
 }
 
+std::vector<std::uint8_t> streamBytes(GsfInput* stream) {
+    const gsf_off_t size = gsf_input_size(stream);
+    if (size <= 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (gsf_input_read(stream, bytes.size(), bytes.data()) == nullptr) {
+        return {};
+    }
+    return bytes;
+}
+
 void initialiseLibrary() {
     static std::once_flag initialised;
     std::call_once(initialised, [] {
@@ -146,6 +159,32 @@ void initialiseLibrary() {
 }
 
 }  // namespace
+
+bool holdsEncryptedWorkbook(GsfInput* input) {
+    initialiseLibrary();
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    GError* error = nullptr;
+    GPtr<GsfInfile> ole(gsf_infile_msole_new(input, &error));
+    if (error != nullptr) {
+        g_error_free(error);
+    }
+    bool encrypted = false;
+    if (ole) {
+        int index = childNamed(ole.get(), "EncryptedPackage");
+        encrypted = index >= 0;
+        if (!encrypted) {
+            index = childNamed(ole.get(), "Workbook");
+            if (index < 0) {
+                index = childNamed(ole.get(), "Book");
+            }
+            GPtr<GsfInput> stream(index < 0 ? nullptr
+                                            : gsf_infile_child_by_index(ole.get(), index));
+            encrypted = stream && isEncrypted(streamBytes(stream.get()));
+        }
+    }
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    return encrypted;
+}
 
 WorkbookFile::WorkbookFile(const std::filesystem::path& path) : m_name(path.string()) {
     // Missing, unreadable and special files get the plain file failures.

@@ -47,6 +47,12 @@ private:
 // input is left at its start.
 std::string signatureOf(GsfInput* input, const std::string& name);
 
+// Whether a compound file holds an encrypted workbook: an .xlsx saved with a
+// password (an "EncryptedPackage" stream) or an .xls whose workbook stream is
+// encrypted. A file that cannot be read as a compound file is not called
+// encrypted here; its reading reports it. The input is left at its start.
+bool holdsEncryptedWorkbook(GsfInput* input);
+
 // The same from a whole file held in memory (for the fuzzer).
 std::vector<std::uint8_t> workbookStreamOf(std::span<const std::uint8_t> file,
                                            const std::string& name);

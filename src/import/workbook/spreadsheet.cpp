@@ -53,19 +53,34 @@ Content asContent(SpreadsheetKind kind) {
     }
 }
 
+// What the file is. Files this program does not read are refused here, by
+// what they are, whatever kind was asked for: an encrypted workbook, an
+// Excel binary workbook (.xlsb), an Excel 2.x to 4.0 file.
 Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::string& name,
                  std::size_t memoryBudget) {
     const std::string head = xls::signatureOf(input, name);
     if (head.empty()) {
         return Content::Empty;
     }
+    if (const auto version = oldExcelVersion(head)) {
+        throw Failure::notAWorkbook(name, "is an " + std::string(*version) +
+                                              std::string(kOldExcelAdvice));
+    }
     if (head == kCompoundFileSignature) {
+        if (xls::holdsEncryptedWorkbook(input)) {
+            throw Failure::passwordProtected(name);
+        }
         return Content::Xls;
     }
     if (!head.starts_with(kZipSignature)) {
         return Content::Other;
     }
     zip = std::make_unique<ZipArchive>(input, name, memoryBudget);
+    if (zip->has("xl/workbook.bin")) {
+        throw Failure::notAWorkbook(name,
+                                    "is an Excel binary workbook (.xlsb), which this program does "
+                                    "not read. Save it as .xlsx and open that.");
+    }
     if (zip->has("xl/workbook.xml")) {
         return Content::Xlsx;
     }

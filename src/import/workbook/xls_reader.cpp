@@ -11,6 +11,7 @@
 #include "common/Failure.h"
 #include "common/numbers.h"
 #include "common/text_encoding.h"
+#include "import/signatures.h"
 #include "import/text/code_pages.h"
 
 namespace tesselin::xls {
@@ -292,6 +293,11 @@ public:
         Globals globals;
         if (m_stream.size() < 8) {
             damaged(m_name, "its workbook stream is too short for a workbook");
+        }
+        if (const auto version = oldExcelVersion(
+                std::string_view(reinterpret_cast<const char*>(m_stream.data()), 8))) {
+            throw Failure::notAWorkbook(m_name,
+                                        "is an " + std::string(*version) + std::string(kOldExcelAdvice));
         }
         ByteReader head(m_stream.subspan(4, 4));
         const std::uint16_t version = head.u16();
@@ -666,6 +672,23 @@ SheetExtent readFirstWorksheet(std::span<const std::uint8_t> stream, const std::
     Reader reader(stream, name);
     const Globals globals = reader.readGlobals();
     return reader.readFirstWorksheet(globals, mostRows, onCell);
+}
+
+bool isEncrypted(std::span<const std::uint8_t> stream) {
+    const std::string name;
+    Records records(stream, 0, 8224, name);
+    try {
+        while (const auto record = records.next()) {
+            if (record->type == Record::FilePass) {
+                return true;
+            }
+            if (record->type == Record::Eof) {
+                return false;
+            }
+        }
+    } catch (const Failure&) {
+    }
+    return false;
 }
 
 bool isDateFormat(std::string_view code) {

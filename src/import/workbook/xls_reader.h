@@ -29,6 +29,10 @@ namespace tesselin::xls {
 SheetExtent readFirstWorksheet(std::span<const std::uint8_t> stream, const std::string& name,
                                std::uint32_t mostRows, const CellSink& onCell);
 
+// Whether the workbook stream's globals hold a FILEPASS record: the workbook
+// is encrypted. A stream that cannot be walked is not called encrypted here.
+bool isEncrypted(std::span<const std::uint8_t> stream);
+
 // True for a number format code that shows a date or a time ("YYYY-MM-DD",
 // "h:mm", "[h]:mm:ss"), false for numbers, text and "General".
 bool isDateFormat(std::string_view code);

@@ -9,6 +9,7 @@
 #include "common/Failure.h"
 #include "common/dates.h"
 #include "common/numbers.h"
+#include "common/text_encoding.h"
 #include "import/workbook/xls_reader.h"
 #include "import/workbook/zip_archive.h"
 #include "import/workbook/zip_workbooks.h"
@@ -36,6 +37,68 @@ std::string partPath(std::string_view folder, std::string_view target) {
         path.erase(slash == std::string::npos ? 0 : slash + 1);
     }
     return path + std::string(target);
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The UTF-16 unit that an escape "_xHHHH_" at `at` stands for, if one does.
+std::optional<char32_t> escapeAt(std::string_view text, std::size_t at) {
+    if (at + 7 > text.size() || text[at] != '_' || text[at + 1] != 'x' || text[at + 6] != '_') {
+        return std::nullopt;
+    }
+    char32_t unit = 0;
+    for (std::size_t i = at + 2; i < at + 6; ++i) {
+        const int digit = hexDigit(text[i]);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        unit = unit * 16 + static_cast<char32_t>(digit);
+    }
+    return unit;
+}
+
+// A string's text with the escapes of characters that XML cannot hold
+// decoded: "_x000D_" is a carriage return, "_x005F_" the underscore that
+// keeps a literal "_x0000_" from being read as one ("_x005F_x0000_").
+std::string decodeEscapes(std::string_view text) {
+    if (text.find("_x") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto unit = escapeAt(text, at);
+        if (!unit) {
+            decoded += text[at++];
+            continue;
+        }
+        at += 7;
+        char32_t code = *unit;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            const auto low = escapeAt(text, at);
+            if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (*low - 0xDC00);
+                at += 7;
+            } else {
+                code = 0xFFFD;
+            }
+        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+            code = 0xFFFD;  // half of a pair: keep a visible mark
+        }
+        appendUtf8(decoded, code);
+    }
+    return decoded;
 }
 
 // Collects what a handful of elements say; for the small parts.
@@ -103,7 +166,8 @@ public:
         m_text.end(local);
         if (local == "si") {
             m_inItem = false;
-            m_used += m_strings.emplace_back(m_text.take()).size() + sizeof(std::string);
+            m_used +=
+                m_strings.emplace_back(decodeEscapes(m_text.take())).size() + sizeof(std::string);
         }
     }
     void text(std::string_view characters) override {
@@ -264,6 +328,9 @@ private:
     std::string cellText() {
         std::string inlineText = m_inline.take();
         if (m_type == "s") {
+            if (m_value.empty()) {
+                return {};  // <v/>: a string cell that some writers leave empty
+            }
             const auto index = strictNumber(m_value);
             if (!index || *index < 0 || *index >= static_cast<double>(m_shared.size())) {
                 throw Failure::damagedWorkbook(m_name, "a cell refers to shared string " + m_value +
@@ -273,7 +340,7 @@ private:
             return asText(m_shared[static_cast<std::size_t>(*index)]);
         }
         if (m_type == "inlineStr") {
-            return asText(inlineText);
+            return asText(decodeEscapes(inlineText));
         }
         if (m_type == "str") {
             return asText(m_value);

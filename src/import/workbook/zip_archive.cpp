@@ -3,8 +3,13 @@
 #include <expat.h>
 #include <gsf/gsf-infile-zip.h>
 #include <gsf/gsf-input.h>
+#include <gsf/gsf-infile.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <exception>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "common/Failure.h"
@@ -18,10 +23,117 @@ constexpr std::size_t kChunk = 1 << 16;
 
 }  // namespace
 
+namespace {
+
+std::uint32_t u32At(std::string_view bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+}
+std::uint16_t u16At(std::string_view bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+std::uint64_t u64At(std::string_view bytes, std::size_t at) {
+    return u32At(bytes, at) | std::uint64_t{u32At(bytes, at + 4)} << 32;
+}
+
+// `count` bytes of the input from `offset`, or nothing when it has fewer.
+std::optional<std::string> bytesAt(GsfInput* input, std::uint64_t offset, std::uint64_t count) {
+    const auto size = static_cast<std::uint64_t>(gsf_input_size(input));
+    if (offset > size || count > size - offset) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    if (gsf_input_seek(input, static_cast<gsf_off_t>(offset), G_SEEK_SET) ||
+        (count > 0 && gsf_input_read(input, bytes.size(),
+                                     reinterpret_cast<guint8*>(bytes.data())) == nullptr)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+struct CentralEntry {
+    std::string name;
+    std::uint32_t crc32;
+};
+
+// The names and checksums of the archive's central directory (zip64 too);
+// nothing when there is none to be found.
+std::optional<std::vector<CentralEntry>> centralDirectory(GsfInput* input) {
+    constexpr std::uint64_t kEndRecord = 22;
+    const auto size = static_cast<std::uint64_t>(gsf_input_size(input));
+    if (size < kEndRecord) {
+        return std::nullopt;
+    }
+    const std::uint64_t tailSize = std::min<std::uint64_t>(size, kEndRecord + 0xFFFF);
+    const auto tail = bytesAt(input, size - tailSize, tailSize);
+    if (!tail) {
+        return std::nullopt;
+    }
+    std::size_t end = tail->size() - kEndRecord + 1;
+    do {
+        --end;
+    } while (end > 0 && u32At(*tail, end) != 0x06054b50);
+    if (u32At(*tail, end) != 0x06054b50) {
+        return std::nullopt;
+    }
+    std::uint64_t count = u16At(*tail, end + 10);
+    std::uint64_t directorySize = u32At(*tail, end + 12);
+    std::uint64_t directoryOffset = u32At(*tail, end + 16);
+    if ((count == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF) &&
+        end >= 20 && u32At(*tail, end - 20) == 0x07064b50) {
+        const auto zip64 = bytesAt(input, u64At(*tail, end - 20 + 8), 56);
+        if (!zip64 || u32At(*zip64, 0) != 0x06064b50) {
+            return std::nullopt;
+        }
+        count = u64At(*zip64, 32);
+        directorySize = u64At(*zip64, 40);
+        directoryOffset = u64At(*zip64, 48);
+    }
+    const auto directory = bytesAt(input, directoryOffset, directorySize);
+    if (!directory) {
+        return std::nullopt;
+    }
+    std::vector<CentralEntry> entries;
+    for (std::size_t at = 0; at + 46 <= directory->size() && u32At(*directory, at) == 0x02014b50;) {
+        const std::size_t nameLength = u16At(*directory, at + 28);
+        const std::size_t next = at + 46 + nameLength + u16At(*directory, at + 30) +
+                                 u16At(*directory, at + 32);
+        if (next > directory->size()) {
+            return std::nullopt;
+        }
+        entries.push_back({directory->substr(at + 46, nameLength), u32At(*directory, at + 16)});
+        at = next;
+    }
+    if (entries.size() != count) {
+        return std::nullopt;
+    }
+    return entries;
+}
+
+}  // namespace
+
 ZipArchive::ZipArchive(GsfInput* input, std::string name, std::uint64_t memoryBudget)
     : m_name(std::move(name)),
       m_budget(memoryBudget),
       m_archiveSize(static_cast<std::uint64_t>(gsf_input_size(input))) {
+    const auto directory = centralDirectory(input);
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    if (!directory) {
+        throw Failure::damagedWorkbook(m_name, "its zip archive's directory cannot be read");
+    }
+    std::unordered_map<std::string, std::uint32_t> checksums;
+    for (const CentralEntry& entry : *directory) {
+        if (!entry.name.empty() && entry.name.back() == '/') {
+            continue;  // a folder
+        }
+        if (!checksums.emplace(normalised(entry.name), entry.crc32).second) {
+            throw Failure::damagedWorkbook(
+                m_name, "its archive holds two entries named " + entry.name);
+        }
+    }
     GError* error = nullptr;
     m_zip = gsf_infile_zip_new(input, &error);
     if (error != nullptr) {
@@ -30,45 +142,110 @@ ZipArchive::ZipArchive(GsfInput* input, std::string name, std::uint64_t memoryBu
     if (m_zip == nullptr) {
         throw Failure::damagedWorkbook(m_name, "its zip archive cannot be read");
     }
+    try {
+        index(m_zip, "", checksums);
+    } catch (...) {
+        release();
+        throw;
+    }
 }
 
 ZipArchive::~ZipArchive() {
-    g_object_unref(m_zip);
+    release();
 }
 
-GsfInput* ZipArchive::open(std::string_view path) const {
-    std::vector<std::string> parts;
-    for (std::size_t begin = 0; begin <= path.size();) {
-        const std::size_t slash = std::min(path.find('/', begin), path.size());
-        parts.emplace_back(path.substr(begin, slash - begin));
-        begin = slash + 1;
+void ZipArchive::release() {
+    for (auto& [path, entry] : m_entries) {
+        g_object_unref(entry.input);
     }
-    std::vector<const char*> names;
-    for (const std::string& part : parts) {
-        names.push_back(part.c_str());
+    m_entries.clear();
+    if (m_zip != nullptr) {
+        g_object_unref(m_zip);
+        m_zip = nullptr;
     }
-    names.push_back(nullptr);
-    return gsf_infile_child_by_aname(m_zip, names.data());
+}
+
+void ZipArchive::index(GsfInfile* folder, const std::string& prefix,
+                       const std::unordered_map<std::string, std::uint32_t>& checksums) {
+    const int children = gsf_infile_num_children(folder);
+    for (int i = 0; i < children; ++i) {
+        GsfInput* child = gsf_infile_child_by_index(folder, i);
+        if (child == nullptr) {
+            continue;
+        }
+        const char* childName = gsf_input_name(child);
+        const std::string path = prefix + (childName != nullptr ? childName : "");
+        if (GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0) {
+            index(GSF_INFILE(child), path + "/", checksums);
+            g_object_unref(child);
+            continue;
+        }
+        const std::string key = normalised(path);
+        const auto checksum = checksums.find(key);
+        const auto [at, added] = m_entries.emplace(
+            key, Entry{child, checksum != checksums.end() ? checksum->second : 0,
+                       checksum != checksums.end()});
+        if (!added) {
+            g_object_unref(child);
+            throw Failure::damagedWorkbook(m_name, "its archive holds two entries named " + path);
+        }
+    }
+}
+
+std::string ZipArchive::normalised(std::string_view path) {
+    std::vector<std::string> steps;
+    std::string step;
+    const auto endStep = [&] {
+        if (step == "..") {
+            if (!steps.empty()) {
+                steps.pop_back();
+            }
+        } else if (!step.empty() && step != ".") {
+            steps.push_back(step);
+        }
+        step.clear();
+    };
+    for (const char c : path) {
+        if (c == '/' || c == '\\') {
+            endStep();
+        } else {
+            step += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
+    endStep();
+    std::string joined;
+    for (const std::string& s : steps) {
+        joined += (joined.empty() ? "" : "/") + s;
+    }
+    return joined;
+}
+
+const ZipArchive::Entry* ZipArchive::find(std::string_view path) const {
+    const auto found = m_entries.find(normalised(path));
+    return found != m_entries.end() ? &found->second : nullptr;
 }
 
 bool ZipArchive::has(std::string_view path) const {
-    GsfInput* entry = open(path);
-    if (entry != nullptr) {
-        g_object_unref(entry);
-    }
-    return entry != nullptr;
+    return find(path) != nullptr;
+}
+
+bool ZipArchive::hasFolder(std::string_view folder) const {
+    const std::string prefix = normalised(folder) + "/";
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [&](const auto& entry) { return entry.first.starts_with(prefix); });
 }
 
 bool ZipArchive::read(std::string_view path, const std::function<void(std::string_view)>& onChunk,
                       bool required) const {
-    GsfInput* entry = open(path);
-    if (entry == nullptr) {
+    const Entry* found = find(path);
+    if (found == nullptr) {
         if (required) {
             throw Failure::damagedWorkbook(m_name, "its archive lacks " + std::string(path));
         }
         return false;
     }
-    std::unique_ptr<GsfInput, decltype(&g_object_unref)> owned(entry, &g_object_unref);
+    GsfInput* entry = found->input;
+    gsf_input_seek(entry, 0, G_SEEK_SET);
     const gsf_off_t declared = gsf_input_size(entry);
     if (declared < 0 || static_cast<std::uint64_t>(declared) > m_budget ||
         static_cast<std::uint64_t>(declared) > kMostRatio * m_archiveSize + kChunk) {
@@ -77,14 +254,21 @@ bool ZipArchive::read(std::string_view path, const std::function<void(std::strin
                                                    " bytes, beyond any sane bound");
     }
     std::vector<char> buffer(kChunk);
+    uLong checksum = crc32(0L, Z_NULL, 0);
     for (gsf_off_t left = declared; left > 0;) {
         const auto piece = static_cast<std::size_t>(std::min<gsf_off_t>(left, kChunk));
         if (gsf_input_read(entry, piece, reinterpret_cast<guint8*>(buffer.data())) == nullptr) {
             throw Failure::damagedWorkbook(
                 m_name, "its entry " + std::string(path) + " cannot be unpacked");
         }
+        checksum = crc32(checksum, reinterpret_cast<const Bytef*>(buffer.data()),
+                         static_cast<uInt>(piece));
         onChunk(std::string_view(buffer.data(), piece));
         left -= static_cast<gsf_off_t>(piece);
+    }
+    if (found->checked && checksum != found->crc32) {
+        throw Failure::damagedWorkbook(m_name, "its entry " + std::string(path) +
+                                                   " does not match its checksum");
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 // libgsf's types, as its own headers declare them.
 typedef struct _GsfInput GsfInput;
@@ -17,6 +18,11 @@ namespace tesselin {
 // with bounds on what its entries may unpack to: an entry whose declared size
 // passes the memory budget, or which would unpack to more than a thousand
 // times the whole archive, is refused before a byte of it is unpacked.
+//
+// Entries are found as the package format wants: without regard to ASCII
+// case, with "\" read as "/" (as some writers store them). Two entries of one
+// name are damage (which one a reader takes would be a guess), and so is an
+// entry whose bytes do not match the checksum its archive records.
 class ZipArchive {
 public:
     // Takes a reference to the input; throws a damaged-workbook Failure when it
@@ -27,6 +33,10 @@ public:
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     bool has(std::string_view path) const;
+
+    // Whether any entry's name starts with this folder ("xl/"), for telling
+    // kinds of archive apart.
+    bool hasFolder(std::string_view folder) const;
 
     // Calls onChunk with the entry's bytes, a piece at a time; throws a
     // damaged-workbook Failure when the entry is missing (`required`) or
@@ -40,10 +50,24 @@ public:
     const std::string& name() const noexcept { return m_name; }
     std::size_t memoryBudget() const noexcept { return static_cast<std::size_t>(m_budget); }
 
+    // An entry's name as the index keeps it: ASCII lower case, "/" between
+    // folders, no "./" steps.
+    static std::string normalised(std::string_view path);
+
 private:
-    GsfInput* open(std::string_view path) const;
+    struct Entry {
+        GsfInput* input;      // owned by the archive
+        std::uint32_t crc32;  // as the central directory records it
+        bool checked;         // the central directory named it
+    };
+
+    const Entry* find(std::string_view path) const;
+    void release();
+    void index(GsfInfile* folder, const std::string& prefix,
+               const std::unordered_map<std::string, std::uint32_t>& checksums);
 
     GsfInfile* m_zip = nullptr;
+    std::unordered_map<std::string, Entry> m_entries;
     std::string m_name;
     std::uint64_t m_budget;
     std::uint64_t m_archiveSize;
