@@ -38,8 +38,8 @@ Content sniff(const std::filesystem::path& path) {
     const std::string_view head(start.data(), static_cast<std::size_t>(in.gcount()));
     // Whatever the file was opened as, an old Excel file is named for what it is.
     if (const auto version = oldExcelVersion(head)) {
-        throw Failure::notAWorkbook(path.string(),
-                                    "is an " + std::string(*version) + std::string(kOldExcelAdvice));
+        throw Failure::notAWorkbook(
+            path.string(), "is an " + std::string(*version) + std::string(kOldExcelAdvice));
     }
     if (head.starts_with(kCompoundFileSignature)) {
         return Content::Xls;
@@ -106,13 +106,13 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
 void checkText(const std::filesystem::path& path, const std::string& what) {
     switch (sniff(path)) {
         case Content::Xls:
-            throw Failure::notAWorkbook(path.string(),
-                                        "is an Excel 97-2003 or 5.0/95 workbook (.xls), not " +
-                                            what + ". Open it as the kind of file it is.");
+            throw Failure::notAWorkbook(
+                path.string(), "is an Excel 97-2003 or 5.0/95 workbook (.xls), not " + what +
+                                   ". Open it as the kind of file it is.");
         case Content::Zip:
-            throw Failure::notAWorkbook(path.string(),
-                                        "is a zip archive (an .xlsx or .ods workbook, say), not " +
-                                            what + ". Open it as the kind of file it is.");
+            throw Failure::notAWorkbook(
+                path.string(), "is a zip archive (an .xlsx or .ods workbook, say), not " + what +
+                                   ". Open it as the kind of file it is.");
         case Content::Binary:
             throw Failure::notAWorkbook(path.string(), "holds binary data, not " + what + ".");
         case Content::Text:

@@ -18,7 +18,8 @@ constexpr std::optional<std::string_view> oldExcelVersion(std::string_view head)
     }
     // The record's length, then the version and the kind of sheet, which
     // must be plausible: a worksheet, chart, macro sheet or workspace.
-    const auto kind = static_cast<unsigned char>(head[6]) | static_cast<unsigned char>(head[7]) << 8;
+    const auto kind = static_cast<unsigned char>(head[6]) | static_cast<unsigned char>(head[7])
+                                                                << 8;
     const bool sheet = kind == 0x10 || kind == 0x20 || kind == 0x40 || kind == 0x100;
     if (!sheet) {
         return std::nullopt;

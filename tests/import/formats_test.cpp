@@ -227,6 +227,91 @@ TEST(ZipWorkbooks, ReadTheFirstWorksheetCellByCell) {
     }
 }
 
+// The same entries renamed: `renames` maps a usual name to the one written.
+std::vector<std::pair<std::string, std::string>> renamed(
+    std::vector<std::pair<std::string, std::string>> entries,
+    const std::vector<std::pair<std::string, std::string>>& renames) {
+    for (auto& [name, bytes] : entries) {
+        for (const auto& [from, to] : renames) {
+            if (name == from) {
+                name = to;
+            }
+        }
+    }
+    return entries;
+}
+
+// What writers other than the office suites put in their archives: names in
+// another case or with backslashes, targets with "./", empty values, the
+// escapes of characters XML cannot hold, comments on ODS cells. Read as the
+// values they stand for; archives that would make a reader guess (two
+// entries of one name, bytes that do not match their checksum) are refused.
+TEST(ZipWorkbooks, TakeWhatRealWritersWriteAndRefuseWhatWouldBeAGuess) {
+    const testing::TempDir dir;
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const std::string dotTarget =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"" +
+        rel + "/worksheet\" Target=\"./Worksheets/Sheet1.xml\"/></Relationships>";
+    const std::string values =
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v/></c><c r=\"B1\" t=\"inlineStr\"><is><t>a_x000D_"
+        "_x000a_b_x005F_x0000_c_xD83D__xDE00_</t></is></c><c r=\"C1\"><v>2</v></c></row>";
+    const auto note =
+        ods("<table:table-row><table:table-cell office:value-type=\"string\"><office:annotation>"
+            "<text:p>observer's note</text:p></office:annotation><text:p>JD</text:p>"
+            "</table:table-cell></table:table-row>");
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> entries;
+        Table expected;  // empty: refused as damaged, with `says`
+        const char* says;
+        std::string wrongChecksum;
+    } cases[] = {
+        {"backslashes and another case",
+         renamed(xlsx(values), {{"xl/workbook.xml", "xl\\Workbook.xml"},
+                                {"xl/_rels/workbook.xml.rels", "XL\\_rels\\workbook.xml.rels"},
+                                {"xl/worksheets/sheet1.xml", "xl/worksheets/SHEET1.XML"}}),
+         {{"", "a\r\nb_x0000_c\xF0\x9F\x98\x80", "2"}},
+         nullptr,
+         {}},
+        {"a ./ target in another case",
+         xlsx(values, {}, {{"xl/_rels/workbook.xml.rels", dotTarget}}),
+         {{"", "a\r\nb_x0000_c\xF0\x9F\x98\x80", "2"}},
+         nullptr,
+         {}},
+        {"a comment on an ODS cell", note, {{"JD"}}, nullptr, {}},
+        {"two entries of one name",
+         [&] {
+             auto entries = xlsx(values);
+             entries.emplace_back("xl/Worksheets/sheet1.xml", "<worksheet/>");
+             return entries;
+         }(),
+         {},
+         "two entries named xl/Worksheets/sheet1.xml",
+         {}},
+        {"a checksum that does not match",
+         xlsx(values),
+         {},
+         "does not match its checksum",
+         "xl/worksheets/sheet1.xml"},
+    };
+    for (const auto& c : cases) {
+        const auto file = dir.path() / "book.xlsx";
+        testing::writeStoredZip(file, c.entries, c.wrongChecksum);
+        xls::WorkbookFile opened(file);
+        opened.load();
+        if (c.expected.empty()) {
+            EXPECT_FAILURE((void)readSpreadsheet(opened, SpreadsheetKind::Any, 100, 1 << 20),
+                           FailureNumber::ExternalTableFormat, c.says)
+                << c.name;
+        } else {
+            EXPECT_EQ(contents(readSpreadsheet(opened, SpreadsheetKind::Any, 100, 1 << 20).table),
+                      c.expected)
+                << c.name;
+        }
+    }
+}
+
 // What the window analyses of a data set: the grid's points of the two
 // columns, the names in its captions and its number of columns.
 ColumnData windowColumns(const std::filesystem::path& file, const std::string& x,

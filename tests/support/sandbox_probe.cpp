@@ -62,8 +62,7 @@ int main(int argc, char** argv) {
         return ::fstat(inherited, &status) == 0 ? 0 : 4;
     }
     if (attempt == "mmap") {
-        return ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, inherited, 0) !=
-                       MAP_FAILED
+        return ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, inherited, 0) != MAP_FAILED
                    ? 0
                    : 4;
     }

@@ -195,9 +195,9 @@ void runHelper(const std::filesystem::path& path, const std::vector<std::string>
     }
     if (WIFSIGNALED(status)) {
         const char* signal = sigabbrev_np(WTERMSIG(status));
-        throw Failure::readerFault(pathName, "signal " + (signal != nullptr
-                                                              ? std::string(signal)
-                                                              : std::to_string(WTERMSIG(status))));
+        throw Failure::readerFault(
+            pathName, "signal " + (signal != nullptr ? std::string(signal)
+                                                     : std::to_string(WTERMSIG(status))));
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw Failure::damagedWorkbook(

@@ -8,9 +8,9 @@
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 #include <mutex>
 #include <string_view>

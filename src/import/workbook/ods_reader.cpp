@@ -81,6 +81,8 @@ public:
             m_column = 0;
         } else if (local == "table-cell" || local == "covered-table-cell") {
             startCell(local == "covered-table-cell", attributes);
+        } else if (m_inNote) {
+            return;  // the paragraphs of a comment are not the cell's
         } else if (m_inCell && local == "p") {
             if (m_paragraphs++ > 0) {
                 m_text.push_back('\n');

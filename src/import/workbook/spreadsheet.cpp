@@ -63,8 +63,8 @@ Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::s
         return Content::Empty;
     }
     if (const auto version = oldExcelVersion(head)) {
-        throw Failure::notAWorkbook(name, "is an " + std::string(*version) +
-                                              std::string(kOldExcelAdvice));
+        throw Failure::notAWorkbook(
+            name, "is an " + std::string(*version) + std::string(kOldExcelAdvice));
     }
     if (head == kCompoundFileSignature) {
         if (xls::holdsEncryptedWorkbook(input)) {

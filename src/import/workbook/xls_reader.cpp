@@ -296,8 +296,8 @@ public:
         }
         if (const auto version = oldExcelVersion(
                 std::string_view(reinterpret_cast<const char*>(m_stream.data()), 8))) {
-            throw Failure::notAWorkbook(m_name,
-                                        "is an " + std::string(*version) + std::string(kOldExcelAdvice));
+            throw Failure::notAWorkbook(
+                m_name, "is an " + std::string(*version) + std::string(kOldExcelAdvice));
         }
         ByteReader head(m_stream.subspan(4, 4));
         const std::uint16_t version = head.u16();

@@ -2,8 +2,8 @@
 
 #include <expat.h>
 #include <gsf/gsf-infile-zip.h>
-#include <gsf/gsf-input.h>
 #include <gsf/gsf-infile.h>
+#include <gsf/gsf-input.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -47,8 +47,8 @@ std::optional<std::string> bytesAt(GsfInput* input, std::uint64_t offset, std::u
     }
     std::string bytes(static_cast<std::size_t>(count), '\0');
     if (gsf_input_seek(input, static_cast<gsf_off_t>(offset), G_SEEK_SET) ||
-        (count > 0 && gsf_input_read(input, bytes.size(),
-                                     reinterpret_cast<guint8*>(bytes.data())) == nullptr)) {
+        (count > 0 &&
+         gsf_input_read(input, bytes.size(), reinterpret_cast<guint8*>(bytes.data())) == nullptr)) {
         return std::nullopt;
     }
     return bytes;
@@ -99,8 +99,8 @@ std::optional<std::vector<CentralEntry>> centralDirectory(GsfInput* input) {
     std::vector<CentralEntry> entries;
     for (std::size_t at = 0; at + 46 <= directory->size() && u32At(*directory, at) == 0x02014b50;) {
         const std::size_t nameLength = u16At(*directory, at + 28);
-        const std::size_t next = at + 46 + nameLength + u16At(*directory, at + 30) +
-                                 u16At(*directory, at + 32);
+        const std::size_t next =
+            at + 46 + nameLength + u16At(*directory, at + 30) + u16At(*directory, at + 32);
         if (next > directory->size()) {
             return std::nullopt;
         }
@@ -130,8 +130,8 @@ ZipArchive::ZipArchive(GsfInput* input, std::string name, std::uint64_t memoryBu
             continue;  // a folder
         }
         if (!checksums.emplace(normalised(entry.name), entry.crc32).second) {
-            throw Failure::damagedWorkbook(
-                m_name, "its archive holds two entries named " + entry.name);
+            throw Failure::damagedWorkbook(m_name,
+                                           "its archive holds two entries named " + entry.name);
         }
     }
     GError* error = nullptr;
@@ -182,9 +182,9 @@ void ZipArchive::index(GsfInfile* folder, const std::string& prefix,
         }
         const std::string key = normalised(path);
         const auto checksum = checksums.find(key);
-        const auto [at, added] = m_entries.emplace(
-            key, Entry{child, checksum != checksums.end() ? checksum->second : 0,
-                       checksum != checksums.end()});
+        const auto [at, added] =
+            m_entries.emplace(key, Entry{child, checksum != checksums.end() ? checksum->second : 0,
+                                         checksum != checksums.end()});
         if (!added) {
             g_object_unref(child);
             throw Failure::damagedWorkbook(m_name, "its archive holds two entries named " + path);
@@ -267,8 +267,8 @@ bool ZipArchive::read(std::string_view path, const std::function<void(std::strin
         left -= static_cast<gsf_off_t>(piece);
     }
     if (found->checked && checksum != found->crc32) {
-        throw Failure::damagedWorkbook(m_name, "its entry " + std::string(path) +
-                                                   " does not match its checksum");
+        throw Failure::damagedWorkbook(
+            m_name, "its entry " + std::string(path) + " does not match its checksum");
     }
     return true;
 }
