@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -123,6 +123,9 @@ void enterSandbox(const SandboxLimits& limits) {
     limit(RLIMIT_CPU, limits.cpuSeconds, limits.cpuSeconds + 1);  // SIGXCPU, then SIGKILL
     limit(RLIMIT_CORE, 0, 0);
     limit(RLIMIT_FSIZE, 0, 0);
+    // Standard error may be a file: a warning written there then fails
+    // rather than ending the reading.
+    std::signal(SIGXFSZ, SIG_IGN);
     limit(RLIMIT_NOFILE, 3, 3);
 
     std::unique_ptr<void, FilterRelease> filter(seccomp_init(SCMP_ACT_KILL_PROCESS));
