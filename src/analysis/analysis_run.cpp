@@ -1,5 +1,7 @@
 #include "analysis/analysis_run.h"
 
+#include <cmath>
+
 #include "common/numbers.h"
 
 namespace tesselin {
@@ -39,19 +41,36 @@ void reportRepeatedValues(std::span<const RepeatedValue> repeated, AnalysisFront
     }
 }
 
+// Whether every bin edge and midpoint is a finite number (the midpoint as the
+// results table computes it).
+bool binsInRange(double binNumber, double minPeriod, double maxPeriod) {
+    const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        if (!std::isfinite(edges[k]) || (k > 0 && !std::isfinite((edges[k] + edges[k - 1]) / 2))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     AnalysisRun run;
     if (data.PointCount() == 0) {
-        frontEnd.message(kNoDataText, kNoDataTitle);
+        frontEnd.stop(kNoDataText, kNoDataTitle);
         return run;
     }
     run.DataLength = data.DataLength();
     frontEnd.showSummary(run.DataLength, data.FirstPoint, data.LastPoint);
     if (run.DataLength == 0) {
         run.outcome = RunOutcome::NoLength;
-        frontEnd.message(kNoLengthText, kNoDataTitle);
+        frontEnd.stop(kNoLengthText, kNoDataTitle);
+        return run;
+    }
+    if (!std::isfinite(run.DataLength)) {
+        run.outcome = RunOutcome::OutOfRange;
+        frontEnd.stop(kLengthOutOfRangeText, kAnswerErrorTitle);
         return run;
     }
 
@@ -80,6 +99,11 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     }
     run.MaxPeriod = maximum->text == defaultMaximum ? run.DataLength : maximum->value;
     frontEnd.accept(Parameter::MaxPeriod, run.MaxPeriod);
+    if (!binsInRange(run.BinNumber, run.MinPeriod, run.MaxPeriod)) {
+        run.outcome = RunOutcome::OutOfRange;
+        frontEnd.stop(kBinsOutOfRangeText, kAnswerErrorTitle);
+        return run;
+    }
 
     const std::vector<RepeatedValue> repeated = repeatedValues(data.DataPoints);
     for (const RepeatedValue& value : repeated) {

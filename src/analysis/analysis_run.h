@@ -25,9 +25,12 @@ public:
 
     // The length, first and last X of the data set, before any question.
     virtual void showSummary(double dataLength, double firstPoint, double lastPoint) = 0;
-    // A message with the exclamation icon: no data or a data set of length
-    // 0 (the run ends after it), or the pairs of points with equal X.
+    // A message with the exclamation icon: the pairs of points with equal X.
     virtual void message(std::string_view text, std::string_view title) = 0;
+    // A message after which the run ends: no data, a data set of length 0,
+    // or numbers beyond the range of a double. A window shows it as any
+    // other message.
+    virtual void stop(std::string_view text, std::string_view title) { message(text, title); }
     // The answer to a question; the empty text stands for Cancel.
     virtual std::string answer(Parameter parameter, const Question& question,
                                const std::string& defaultText) = 0;
@@ -46,7 +49,7 @@ protected:
     AnalysisFrontEnd& operator=(const AnalysisFrontEnd&) = default;
 };
 
-enum class RunOutcome { Completed, NoData, NoLength, Refused };
+enum class RunOutcome { Completed, NoData, NoLength, OutOfRange, Refused };
 
 // What a run produced. The parameters are those accepted before the run
 // ended; the bins and the results table only a completed run has.
@@ -62,10 +65,12 @@ struct AnalysisRun {
 };
 
 // The run sequence: stop when there is nothing to analyse; otherwise show the
-// summary, ask the number of bins, the minimum and the maximum period until
-// each answer is acceptable, report the pairs of points with equal X (the
-// first pair, then, if more follow, one summary of them all), compute the
-// bins and build the results table.
+// summary (and stop when the data set's length is beyond the range of a
+// double), ask the number of bins, the minimum and the maximum period until
+// each answer is acceptable, stop when a bin edge or midpoint would be beyond
+// that range, report the pairs of points with equal X (the first pair, then,
+// if more follow, one summary of them all), compute the bins and build the
+// results table. No run ends in an empty table for want of numbers.
 //
 // A maximum answered with the default text (the number text of DataLength)
 // stands for DataLength itself: its 15 digits may read back a little below

@@ -26,6 +26,10 @@ AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn) {
 
 AnalysisData analysisDataOf(std::vector<DataPoint> points) {
     AnalysisData data;
+    if (!points.empty()) {
+        data.FirstPoint = points.front().x;
+        data.LastPoint = points.front().x;
+    }
     for (const DataPoint& point : points) {
         if (point.x > data.LastPoint) {
             data.LastPoint = point.x;

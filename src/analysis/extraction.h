@@ -8,9 +8,9 @@ namespace tesselin {
 
 class DataGrid;
 
-// Where the scan for the smallest and largest X starts. They are not the
-// extremes of a double: an X above 999,999,999 never lowers FirstPoint below
-// its start, and an X below -999,999,999 never raises LastPoint above its.
+// What FirstPoint and LastPoint hold before any point is known. With points,
+// they are the true smallest and largest X, whatever their size (Unix times
+// of 1.7E+09 included).
 inline constexpr double kFirstPointStart = 999'999'999.0;
 inline constexpr double kLastPointStart = -999'999'999.0;
 

@@ -289,6 +289,9 @@ std::size_t binCount(double binNumber) {
 }
 
 double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k) {
+    if (binNumber == std::nearbyint(binNumber) && static_cast<double>(k) == binNumber) {
+        return maxPeriod;
+    }
     const double range = maxPeriod - minPeriod;
     const double scaled = range * static_cast<double>(k);
     if (std::isinf(scaled)) {

@@ -26,7 +26,9 @@ std::size_t binCount(double binNumber);
 // end of a bin and the start of the next are the same double. BinNumber is
 // the value the answer was read as, which need not be whole to the last bit.
 // Where the product would overflow, MinPeriod + (MaxPeriod - MinPeriod) *
-// (k / BinNumber) is taken instead.
+// (k / BinNumber) is taken instead. With a whole BinNumber the last edge is
+// MaxPeriod itself, which the formula may miss by rounding ((0.7 * 3) / 3 is
+// 0.6999999999999998), leaving a pair at the maximum in no bin.
 double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k);
 std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod);
 

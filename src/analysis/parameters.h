@@ -50,6 +50,17 @@ inline constexpr std::string_view kNoLengthText =
     "The data set has a length of 0.  At least two different X values are needed for an "
     "analysis.";
 
+// X values so far apart that the data set's length (the largest X less the
+// smallest) is beyond the largest double, and bins whose edges or midpoints
+// would be: the run stops rather than end in an empty table.
+inline constexpr std::string_view kLengthOutOfRangeText =
+    "The data set's length (its largest X less its smallest) is beyond the largest number, "
+    "1.79769313486232E+308, so it cannot be analysed.  Check the X column for values such as "
+    "1E+308.";
+inline constexpr std::string_view kBinsOutOfRangeText =
+    "The bins cannot be formed: an edge or midpoint of them would lie beyond the largest number, "
+    "1.79769313486232E+308.  Choose a smaller maximum period.";
+
 struct RepeatedValue;
 
 // The message for the first pair of points with equal X.

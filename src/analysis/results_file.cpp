@@ -5,17 +5,17 @@
 namespace tesselin {
 
 std::string fitResultsField(std::string_view cell) {
-    if (cell.size() <= kResultsFieldWidth) {
+    if (cell.size() <= kResultsValueWidth) {
         return std::string(cell);
     }
     const double value = leadingNumberValue(cell);
     for (int digits = 14; digits >= 1; --digits) {
         std::string shorter = numberText(value, digits);
-        if (shorter.size() <= kResultsFieldWidth) {
+        if (shorter.size() <= kResultsValueWidth) {
             return shorter;
         }
     }
-    return std::string(cell.substr(0, kResultsFieldWidth));
+    return std::string(cell.substr(0, kResultsValueWidth));
 }
 
 std::string resultsFileText(const ResultsTable& table) {

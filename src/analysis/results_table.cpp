@@ -1,6 +1,7 @@
 #include "analysis/results_table.h"
 
 #include "analysis/lag_binning.h"
+#include "analysis/results_file.h"
 #include "common/numbers.h"
 
 namespace tesselin {
@@ -8,8 +9,10 @@ namespace {
 
 constexpr int kDecimals = 7;
 
+// The text the grid shows and the results file writes: at most 14
+// characters (see fitResultsField).
 std::string rounded(double value) {
-    return numberText(roundHalfEven(value, kDecimals));
+    return fitResultsField(numberText(roundHalfEven(value, kDecimals)));
 }
 
 }  // namespace
@@ -20,7 +23,7 @@ ResultsTable buildResultsTable(std::span<const BinRow> bins) {
         if (bin.count > 0) {
             table.push_back({rounded(bin.start), rounded(bin.end),
                              rounded((bin.end + bin.start) / 2), rounded(bin.sum / bin.count),
-                             numberText(bin.count)});
+                             fitResultsField(numberText(bin.count))});
         }
     }
     return table;

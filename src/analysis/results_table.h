@@ -18,7 +18,9 @@ inline const ResultsRow kResultsCaptions = {"Bin Start", "Bin End", "Midpoint", 
                                             "Points"};
 
 // Start, end, midpoint and average are rounded to 7 decimal places (ties to
-// even) and shown as number text; the count is shown as it is.
+// even) and shown as number text; the count is shown as it is. Every text
+// takes at most 14 characters, fewer significant digits where it would need
+// more, so that the results file keeps its values apart.
 ResultsTable buildResultsTable(std::span<const BinRow> bins);
 
 }  // namespace tesselin

@@ -93,21 +93,25 @@ std::optional<std::string> columnText(std::string_view option, const std::string
 // The analysis run answered from the options, its messages on standard error.
 class CommandLineRun final : public AnalysisFrontEnd {
 public:
-    CommandLineRun(const Options& options, Report& report, ProgressLine& line)
-        : m_options(options), m_report(report), m_line(line) {}
+    // `columns` names the two columns for the messages: "Col. 0 JD (--x) and
+    // Col. 1 mag (--y)".
+    CommandLineRun(const Options& options, Report& report, ProgressLine& line, std::string columns)
+        : m_options(options), m_report(report), m_line(line), m_columns(std::move(columns)) {}
 
     void showSummary(double dataLength, double firstPoint, double lastPoint) override {
         m_report.info("Length of data set is: " + numberText(dataLength) +
                       "\nFirst point is located at: " + numberText(firstPoint) +
                       "\nLast point is located at: " + numberText(lastPoint));
     }
-    void message(std::string_view text, std::string_view title) override {
-        // The no-data messages end the run; the others are warnings.
-        if (title == kNoDataTitle) {
-            m_report.error(std::string(text));
-        } else {
-            m_report.info("tesselin-cli: " + std::string(text));
-        }
+    void message(std::string_view text, std::string_view) override {
+        m_report.info("tesselin-cli: " + std::string(text));
+    }
+    void stop(std::string_view text, std::string_view) override {
+        // The window's words send the user back to its main window; here the
+        // columns are named as they were given.
+        m_report.error(text == kNoDataText
+                           ? "nothing to analyse: no row has both " + m_columns + " filled"
+                           : std::string(text));
     }
     std::string answer(Parameter parameter, const Question&,
                        const std::string& defaultText) override {
@@ -146,6 +150,7 @@ private:
     const Options& m_options;
     Report& m_report;
     ProgressLine& m_line;
+    std::string m_columns;
     double m_accepted[3] = {};
 };
 
@@ -215,6 +220,11 @@ int writeResults(const std::string& text, const std::optional<std::filesystem::p
 
 int analyse(const std::string& file, const std::optional<std::filesystem::path>& output,
             const Options& options, Report& report, ProgressLine& line) {
+    if (std::error_code ec; std::filesystem::is_regular_file(file, ec) &&
+                            std::filesystem::file_size(file, ec) == 0 && !ec) {
+        report.error("the data file is empty: there is nothing to analyse");
+        return kNoData;
+    }
     ColumnData columnData;
     try {
         Progress* reading = line.stage("reading", true);
@@ -256,12 +266,17 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
     const ResultsSource source{file, columns->x, columns->y, nameOf(columns->x),
                                nameOf(columns->y)};
     const AnalysisData data = analysisDataOf(std::move(columnData.points));
-    CommandLineRun frontEnd(options, report, line);
+    const auto described = [&](int column, const char* option) {
+        return namedCaption(column, columnData.names) + " (" + option + ")";
+    };
+    CommandLineRun frontEnd(options, report, line,
+                            described(columns->x, "--x") + " and " + described(columns->y, "--y"));
     const AnalysisRun analysis = runAnalysis(data, frontEnd);
     switch (analysis.outcome) {
         case RunOutcome::NoData:
         case RunOutcome::NoLength:
             return kNoData;
+        case RunOutcome::OutOfRange:
         case RunOutcome::Refused:
             return kBadArguments;
         case RunOutcome::Completed:

@@ -75,6 +75,14 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
     const auto data = dir.write("d.txt", "1 2\r\n3 4\r\n").string();
     const auto same = dir.write("same.txt", "1 2\r\n1 4\r\n").string();
     const auto words = dir.write("w.txt", "a\r\n").string();
+    const auto empty = dir.write("empty.csv", "").string();
+    const auto binary = dir.write("program", std::string("\x7F"
+                                                         "ELF\x02\x01\x01\0\0\0",
+                                                         10))
+                            .string();
+    const auto unix = dir.write("unix.txt", "1700000000 1\n1700086400 2\n").string();
+    const auto huge = dir.write("huge.txt", "-1E308 1\n1E308 2\n").string();
+    const auto wide = dir.write("wide.txt", "0 1\n1.7E308 2\n").string();
     const auto damaged = (dir.path() / "damaged.xls").string();  // a sheet cut short
     testing::writeBiffWorkbook(
         damaged, {.biff8 = true, .sheets = {testing::numericSheet(9)}, .cutBytes = 5});
@@ -98,7 +106,13 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {data + " --x 0 --y 1 --format xls", 4, "Error 3274"},
         {damaged + " --x 0 --y 1", 4, "Error 3274: External table is not in the expected format"},
         {dir.path().string() + "/missing.txt --x 0 --y 1", 4, "Error 53"},
-        {words + " --x 1 --y 0", 3, "do not contain numerical data"},
+        {words + " --x 1 --y 0", 3,
+         "nothing to analyse: no row has both Col. 1 (--x) and Col. 0 (--y) filled"},
+        {empty + " --x JD --y mag", 3, "the data file is empty"},
+        {binary + " --x 0 --y 1 --format text", 4, "holds binary data, not text"},
+        {unix + " --x 0 --y 1 --bins 0", 2, "First point is located at: 1700000000\n"},
+        {huge + " --x 0 --y 1", 2, "beyond the largest number"},
+        {wide + " --x 0 --y 1", 2, "an edge or midpoint of them would lie beyond"},
         {same + " --x 0 --y 1", 3, "length of 0"},
         {data + " --x 0 --y 1 >/dev/full", 1, "could not be written to standard output"},
     };
@@ -137,8 +151,7 @@ TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
     EXPECT_FALSE(std::filesystem::exists(out / "words.results.txt"));
     // One line for each data set that failed, naming it.
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
-    EXPECT_NE(run.err.find(words + ": The selected columns do not contain"), std::string::npos)
-        << run.err;
+    EXPECT_NE(run.err.find(words + ": nothing to analyse"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(missing + ": Error 53"), std::string::npos) << run.err;
 
     run = runCli(

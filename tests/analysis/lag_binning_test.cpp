@@ -59,6 +59,12 @@ TEST(ComputeBins, MatchesTheWorkedExamplesAndEdgeCases) {
          4,
          {{2, 3, 0, 0}, {3, 4, 0, 0}}},
         {"minimum is inclusive", {{0, 0}, {2, 7}}, 2, 2, 3, {{2, 2.5, 7, 1}, {2.5, 3, 0, 0}}},
+        {"a pair at the maximum is in the last bin",
+         {{0, 1}, {0.7, 2}},
+         3,
+         0,
+         0.7,
+         {{0, 0.7 / 3, 0, 0}, {0.7 / 3, 1.4 / 3, 0, 0}, {1.4 / 3, 0.7, 1, 1}}},
     };
     for (const auto& c : cases) {
         for (const BinningPath path : kPaths) {
@@ -74,8 +80,11 @@ TEST(ComputeBins, MatchesTheWorkedExamplesAndEdgeCases) {
 TEST(ComputeBins, UsesTheSameEdgeDoublesAsTheFormula) {
     const std::vector<double> edges = binEdges(3, 0, 1);
     EXPECT_EQ(edges, (std::vector<double>{0, 1.0 / 3, 2.0 / 3, 1}));
-    // 0.1 + (0.2 * 3) / 3 is not 0.3: the last edge is not replaced by the maximum.
-    EXPECT_EQ(binEdges(3, 0.1, 0.3).back(), 0.1 + ((0.3 - 0.1) * 3) / 3);
+    // With a whole number of bins the last edge is the maximum itself, though
+    // the formula gives 0.6999999999999998 for (0.7 * 3) / 3; the inner edges
+    // keep the formula, and so does every edge of a fractional number.
+    EXPECT_EQ(binEdges(3, 0, 0.7), (std::vector<double>{0, (0.7 * 1) / 3, (0.7 * 2) / 3, 0.7}));
+    EXPECT_EQ(binEdges(2.5, 0, 0.7).back(), (0.7 * 2) / 2.5);
     // The edges divide by the number read from the answer, not by the whole
     // number of bins it stands for.
     const double almostFour = 4.0000000000000009;

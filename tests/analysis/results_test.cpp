@@ -23,8 +23,10 @@ TEST(ResultsFile, WritesFixedFieldsOf15CharactersAndCrLf) {
               "Bin Start      Bin End        Midpoint       Avg. Value     Points        \r\n"
               "0              1.5            0.75           2              1             \r\n");
     EXPECT_EQ(resultsFileText({kResultsCaptions}).size(), 76u);
-    EXPECT_EQ(resultsFileText({{"123456789012345", "1", "2", "3", "123456789012345"}}),
-              "1234567890123451              2              3              12345678901234\r\n");
+    // A value never runs into the next: the one of 15 characters that ran
+    // into its neighbour ("1640240.76006672460361.1401") takes 14.
+    EXPECT_EQ(resultsFileText({{"1640240.7600667", "2460361.1401", "2", "3", "749999750000000"}}),
+              "1640240.760067 2460361.1401   2              3              7.4999975E+14 \r\n");
 }
 
 TEST(ResultsFile, ShortensLongNumbersToFitTheirField) {
@@ -32,15 +34,14 @@ TEST(ResultsFile, ShortensLongNumbersToFitTheirField) {
         const char* cell;
         const char* field;
     } cases[] = {
-        {"12345678.1234567", "12345678.123457"},
-        {"-12345678.123456", "-12345678.12346"},
-        {"1.23456789012346E+20", "1.23456789E+20"},
-        {"-1.23456789012346E-100", "-1.2345679E-100"},
-        {"0.1234567", "0.1234567"},
+        {"12345678.1234567", "12345678.12346"},     {"-12345678.123456", "-12345678.1235"},
+        {"1640240.7600667", "1640240.760067"},      {"749999750000000", "7.4999975E+14"},
+        {"1.23456789012346E+20", "1.23456789E+20"}, {"-1.23456789012346E-100", "-1.234568E-100"},
+        {"12345678901234", "12345678901234"},       {"0.1234567", "0.1234567"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fitResultsField(c.cell), c.field) << c.cell;
-        EXPECT_LE(fitResultsField(c.cell).size(), kResultsFieldWidth);
+        EXPECT_LE(fitResultsField(c.cell).size(), kResultsValueWidth);
     }
 }
 

@@ -92,6 +92,54 @@ TEST_F(ResultsWindowTest, StopsWithAWarningWhenThereIsNothingToAnalyse) {
     }
 }
 
+// X values of any size give their true first and last point; a pair at the
+// maximum lands in the last bin; numbers beyond a double's range stop the
+// run with an error box instead of an empty table.
+TEST_F(ResultsWindowTest, AnalysesAnyXTheFileHoldsOrSaysWhyNot) {
+    const std::string length = error(
+        "The data set's length (its largest X less its smallest) is beyond the largest number, "
+        "1.79769313486232E+308, so it cannot be analysed.  Check the X column for values such as "
+        "1E+308.");
+    const std::string bins = error(
+        "The bins cannot be formed: an edge or midpoint of them would lie beyond the largest "
+        "number, 1.79769313486232E+308.  Choose a smaller maximum period.");
+    const struct {
+        const char* data;
+        std::vector<std::string> answers;
+        Lines boxes;
+        const char* first;
+        Table results;
+    } cases[] = {
+        {"1700000000 1\r\n1700086400 3\r\n",
+         {"1", "0", "86400"},
+         {kBinsQ, kMinQ, maxQ("86400")},
+         "1700000000",
+         {kExampleResults[0], {"0", "86400", "43200", "2", "1"}}},
+        {"0 1\r\n0.7 2\r\n",
+         {"3", "0", "0.7"},
+         {"? Please enter the desired number of bins. [25]", kMinQ, maxQ("0.7")},
+         "0",
+         {kExampleResults[0], {"0.4666667", "0.7", "0.5833333", "1", "1"}}},
+        {"-1E308 1\r\n1E308 2\r\n", {}, {length}, "-1E+308", {Lines{}}},
+        {"0 1\r\n1.7E308 2\r\n",
+         {"25", "0", "1.7E+308"},
+         {kBinsQ, kMinQ, maxQ("1.7E+308"), bins},
+         "0",
+         {Lines{}}},
+    };
+    for (const auto& c : cases) {
+        load(c.data);
+        for (const std::string& answer : c.answers) {
+            dialogs.answerInput(answer);
+        }
+        const auto window = openResults();
+        EXPECT_EQ(dialogs.transcript(), c.boxes) << c.data;
+        EXPECT_EQ(text(*window, "Text2"), c.first) << c.data;
+        EXPECT_EQ(shownGrid(*window), c.results) << c.data;
+        dialogs.clear();
+    }
+}
+
 TEST_F(ResultsWindowTest, ReportsTheFirstPairOfRepeatedXValuesAndThenAllOfThem) {
     load("5 1\r\n5 2\r\n6 0\r\n5 4\r\n");
     answers({"1", "0", "1"});

@@ -112,6 +112,9 @@ std::vector<std::uint8_t> workbookStreamOf(GsfInput* input, const std::string& n
         index = childNamed(ole.get(), "Book");
     }
     GPtr<GsfInput> stream(index < 0 ? nullptr : gsf_infile_child_by_index(ole.get(), index));
+    if (!stream && childNamed(ole.get(), "EncryptedPackage") >= 0) {
+        throw Failure::passwordProtected(name);  // an .xlsx saved with a password
+    }
     if (!stream && !hasUnlistedWorkbookEntry(input)) {
         throw Failure::notAWorkbook(name, "holds no Excel workbook.");
     }

@@ -56,8 +56,10 @@ Content asContent(SpreadsheetKind kind) {
 // What the file is. Files this program does not read are refused here, by
 // what they are, whatever kind was asked for: an encrypted workbook, an
 // Excel binary workbook (.xlsb), an Excel 2.x to 4.0 file.
+// (Asked for an .xls or any workbook, the .xls reader finds the encryption
+// itself, without a second reading of the workbook stream.)
 Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::string& name,
-                 std::size_t memoryBudget) {
+                 std::size_t memoryBudget, SpreadsheetKind requested) {
     const std::string head = xls::signatureOf(input, name);
     if (head.empty()) {
         return Content::Empty;
@@ -67,7 +69,9 @@ Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::s
             name, "is an " + std::string(*version) + std::string(kOldExcelAdvice));
     }
     if (head == kCompoundFileSignature) {
-        if (xls::holdsEncryptedWorkbook(input)) {
+        const bool readerFindsIt =
+            requested == SpreadsheetKind::Xls || requested == SpreadsheetKind::Any;
+        if (!readerFindsIt && xls::holdsEncryptedWorkbook(input)) {
             throw Failure::passwordProtected(name);
         }
         return Content::Xls;
@@ -106,7 +110,7 @@ OpenedWorkbook openWorkbook(xls::WorkbookFile& file, SpreadsheetKind requested,
     if (!opened.input) {
         throw Failure::damagedWorkbook(name);
     }
-    const Content content = identify(opened.input.get(), opened.zip, name, memoryBudget);
+    const Content content = identify(opened.input.get(), opened.zip, name, memoryBudget, requested);
     const Content wanted = asContent(requested);
     if (content == Content::Empty) {
         throw Failure::notAWorkbook(name, "is empty.");
