@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
         const auto kind = spreadsheetKindNamed(argv[3]);
         return kind ? writeColumnsForParent(argv[2], *kind, argv[4], argv[5]) : kBadArguments;
     }
+    if (argc == 3 && std::string_view(argv[1]) == "--describe-workbook") {
+        return describeWorkbookForParent(argv[2]);
+    }
     if (argc == 6 && std::string_view(argv[1]) == "--read-workbook") {
         const auto kind = spreadsheetKindNamed(argv[3]);
         std::uint32_t rows = 0;

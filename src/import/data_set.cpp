@@ -83,9 +83,44 @@ SpreadsheetKind spreadsheetKind(DataKind kind) {
     }
 }
 
+std::string describe(SpreadsheetKind kind) {
+    switch (kind) {
+        case SpreadsheetKind::Xlsx:
+            return "an Excel 2007 or later workbook (.xlsx)";
+        case SpreadsheetKind::Ods:
+            return "an OpenDocument spreadsheet (.ods)";
+        default:
+            return "an Excel 97-2003 or 5.0/95 workbook (.xls)";
+    }
+}
+
+// Refuses, by what it is, a text or binary file opened as a workbook (an old
+// Excel file is refused by sniff itself).
+void checkWorkbook(const std::filesystem::path& path, SpreadsheetKind kind) {
+    const std::string wanted =
+        kind == SpreadsheetKind::Any ? std::string("a workbook") : describe(kind);
+    switch (sniff(path)) {
+        case Content::Text: {
+            const std::string extension = lowerExtension(path);
+            const bool separated = extension == ".csv" || extension == ".tsv";
+            throw Failure::notAWorkbook(
+                path.string(), "is not " + wanted + ": it is " +
+                                   (separated ? "a CSV text file" : "a text file") + "; choose \"" +
+                                   (separated ? "Separated values" : "Text (*.txt)") +
+                                   "\" or \"All data files\" to open it (tesselin-cli: --format " +
+                                   (separated ? "csv" : "text") + ", or no --format).");
+        }
+        case Content::Binary:
+            throw Failure::notAWorkbook(path.string(), "holds binary data, not " + wanted + ".");
+        case Content::Xls:
+        case Content::Zip:
+            break;
+    }
+}
+
 void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, SpreadsheetKind kind,
                   std::int32_t mostRows) {
-    sniff(path);  // an old Excel file is refused here, by its name
+    checkWorkbook(path, kind);
     // One row more than the data rows: the first row may be a header.
     const auto mostSheetRows = static_cast<std::uint32_t>(
         std::min<std::int64_t>(std::int64_t{mostRows} + 1, std::int64_t{kSheetRows}));
@@ -102,17 +137,28 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
 }
 
 // Refuses a file chosen as text or separated values (`what`) that holds
-// something else: its bytes read as rows would be nonsense.
+// something else: its bytes read as rows would be nonsense. A workbook is
+// named by the helper, which alone looks inside it (and says so when it is
+// encrypted or of a kind not read).
 void checkText(const std::filesystem::path& path, const std::string& what) {
     switch (sniff(path)) {
         case Content::Xls:
-            throw Failure::notAWorkbook(
-                path.string(), "is an Excel 97-2003 or 5.0/95 workbook (.xls), not " + what +
-                                   ". Open it as the kind of file it is.");
-        case Content::Zip:
-            throw Failure::notAWorkbook(
-                path.string(), "is a zip archive (an .xlsx or .ods workbook, say), not " + what +
-                                   ". Open it as the kind of file it is.");
+        case Content::Zip: {
+            std::string kind;
+            try {
+                kind = describe(describeWorkbookIsolated(path));
+            } catch (const Failure& failure) {
+                const bool unread = failure.number() == FailureNumber::NotAValidPassword ||
+                                    failure.description().find(
+                                        "which this program does not read") != std::string::npos;
+                if (unread) {
+                    throw;
+                }
+                kind = "a zip archive or compound file that holds no workbook it can read";
+            }
+            throw Failure::notAWorkbook(path.string(), "is " + kind + ", not " + what +
+                                                           ". Open it as the kind of file it is.");
+        }
         case Content::Binary:
             throw Failure::notAWorkbook(path.string(), "holds binary data, not " + what + ".");
         case Content::Text:
@@ -184,7 +230,7 @@ ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::st
             return readSeparatedColumns(in, path.string(), x, y, progress);
         }
         default:
-            sniff(path);  // an old Excel file is refused here, by its name
+            checkWorkbook(path, spreadsheetKind(kind));
             return readColumnsIsolated(path, spreadsheetKind(kind), x, y);
     }
 }

@@ -19,6 +19,7 @@
 #include "support/CliRunner.h"
 #include "support/ReferenceBinning.h"
 #include "support/TempDir.h"
+#include "support/ZipWriter.h"
 
 namespace tesselin {
 namespace {
@@ -123,6 +124,45 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         EXPECT_TRUE(run.out.empty()) << c.arguments;
     }
     EXPECT_EQ(runCli("--help", dir).status, 0);
+}
+
+// Files it does not read are named for what they are, whatever --format says,
+// and so is a workbook opened as text.
+TEST(TesselinCli, NamesWhatItCannotReadWhateverFormatIsChosen) {
+    const testing::TempDir dir;
+    const auto encryptedXlsx = dir.path() / "secret.xlsx";
+    testing::writeCompoundFile(encryptedXlsx, {{"EncryptionInfo", std::string(64, '\x04')},
+                                               {"EncryptedPackage", std::string(4096, 'x')}});
+    const auto xlsb = dir.path() / "binary.xlsb";
+    testing::writeZip(xlsb, {{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "x"}});
+    // An Excel 4.0 worksheet: its BOF, one NUMBER record, its EOF.
+    const auto excel4 =
+        dir.write("old.xls", std::string("\x09\x04\x06\x00\x00\x00\x10\x00\x03\x02\x0E\x00", 12) +
+                                 std::string(14, '\0') + std::string("\x0A\x00\x00\x00", 4));
+    const std::filesystem::path encryptedXls = TESSELIN_TEST_DATA_DIR "/encrypted.xls";
+    const struct {
+        std::filesystem::path file;
+        const char* says;
+    } files[] = {
+        {encryptedXlsx, "is password-protected; save it without a password"},
+        {encryptedXls, "is password-protected; save it without a password"},
+        {xlsb, "is an Excel binary workbook (.xlsb)"},
+        {excel4, "is an Excel 4.0 workbook, a format older than this program reads"},
+    };
+    for (const auto& f : files) {
+        for (const char* format : {"", " --format text", " --format csv", " --format xls",
+                                   " --format xlsx", " --format ods"}) {
+            const CliRun run = runCli(f.file.string() + " --table" + format, dir);
+            EXPECT_EQ(run.status, 4) << f.file << format;
+            EXPECT_NE(run.err.find(f.says), std::string::npos) << f.file << format << run.err;
+        }
+    }
+    const std::filesystem::path workbook = TESSELIN_TEST_DATA_DIR "/tables/openpyxl.xlsx";
+    const CliRun asText = runCli(workbook.string() + " --table --format text", dir);
+    EXPECT_EQ(asText.status, 4);
+    EXPECT_NE(asText.err.find("is an Excel 2007 or later workbook (.xlsx), not text"),
+              std::string::npos)
+        << asText.err;
 }
 
 std::string fileText(const std::filesystem::path& path) {

@@ -569,9 +569,15 @@ TEST(DataSets, AreRefusedWholeWhenTheWindowCannotHoldThem) {
     } mismatches[] = {
         {kTables / "libreoffice.ods", DataKind::Xlsx,
          "is an OpenDocument spreadsheet (.ods), not an Excel 2007 or later workbook"},
-        {kTables / "openpyxl.xlsx", DataKind::SeparatedValues, "is a zip archive"},
+        {kTables / "openpyxl.xlsx", DataKind::SeparatedValues,
+         "is an Excel 2007 or later workbook (.xlsx), not separated values"},
+        {kTables / "libreoffice.ods", DataKind::Text,
+         "is an OpenDocument spreadsheet (.ods), not text"},
         {kTables / "measurements.txt", DataKind::Ods,
-         "is no workbook but a text or other file, not an OpenDocument spreadsheet"},
+         "is not an OpenDocument spreadsheet (.ods): it is a text file; choose \"Text (*.txt)\""},
+        {kTables / "libreoffice.csv", DataKind::Xls,
+         "is not an Excel 97-2003 or 5.0/95 workbook (.xls): it is a CSV text file; choose "
+         "\"Separated values\" or \"All data files\""},
     };
     for (const auto& m : mismatches) {
         EXPECT_FAILURE(loadDataSet(grid, m.file, m.kind), FailureNumber::ExternalTableFormat,

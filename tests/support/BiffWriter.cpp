@@ -284,6 +284,21 @@ void writeCompoundFile(const std::filesystem::path& path,
     g_object_unref(file);
 }
 
+}  // namespace
+
+void writeCompoundFile(const std::filesystem::path& path,
+                       const std::vector<std::pair<std::string, std::string>>& streams) {
+    std::vector<std::pair<const char*, Bytes>> converted;
+    for (const auto& [name, bytes] : streams) {
+        Bytes stream;
+        stream.text(bytes);
+        converted.emplace_back(name.c_str(), std::move(stream));
+    }
+    writeCompoundFile(path, converted);
+}
+
+namespace {
+
 // Makes the directory entry of a stream claim more bytes than its sectors
 // hold (version 3 files: 512-byte sectors, 128-byte entries).
 void claimMore(const std::filesystem::path& path, const char* streamName, std::uint32_t extra) {

@@ -58,6 +58,11 @@ struct BiffWorkbook {
 
 void writeBiffWorkbook(const std::filesystem::path& path, const BiffWorkbook& workbook);
 
+// A compound file of the given streams (name, bytes): an .xlsx saved with a
+// password is one ("EncryptionInfo", "EncryptedPackage").
+void writeCompoundFile(const std::filesystem::path& path,
+                       const std::vector<std::pair<std::string, std::string>>& streams);
+
 // A sheet of `rows` rows with the numbers (r * 0.5, r mod 7 - 3.25).
 BiffSheet numericSheet(std::uint32_t rows);
 

@@ -59,7 +59,9 @@ TEST_F(MainWindowTest, ACancelledOrFailedOpenKeepsTheGrid) {
         {gone, 2, "Error: 53\r\nFile not found: " + gone.string() + "\r\n"},
         {notAWorkbook, 1,
          "Error: 3274\r\nExternal table is not in the expected format: " + notAWorkbook.string() +
-             " is not an Excel 97-2003 or 5.0/95 workbook (.xls).\r\n"},
+             " is not an Excel 97-2003 or 5.0/95 workbook (.xls): it is a text file; choose \"Text "
+             "(*.txt)\" or \"All data files\" to open it (tesselin-cli: --format text, or no "
+             "--format).\r\n"},
         {damaged, 1,
          "Error: 3274\r\nExternal table is not in the expected format: " + damaged.string() +
              " is damaged or incomplete (the stream ends before the end of the first "

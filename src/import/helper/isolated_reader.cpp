@@ -222,6 +222,13 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path, SpreadsheetKi
     return answer.finish();
 }
 
+SpreadsheetKind describeWorkbookIsolated(const std::filesystem::path& path) {
+    AnswerReader answer(path, 0, 0);
+    runHelper(path, {"--describe-workbook", path.string()}, 1,
+              [&answer](std::string_view bytes) { answer.feed(bytes); });
+    return answer.finish().kind;
+}
+
 ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
                                std::string_view x, std::string_view y) {
     ColumnAnswerReader answer(path);

@@ -35,6 +35,11 @@ SheetTable readWorkbookIsolated(const std::filesystem::path& path,
 ColumnData readColumnsIsolated(const std::filesystem::path& path, SpreadsheetKind kind,
                                std::string_view x, std::string_view y);
 
+// What kind of workbook a file is, asked of the helper; a file that is none
+// it reads, or that it refuses by what it is (encrypted, .xlsb, an old
+// Excel), is thrown as the helper words it.
+SpreadsheetKind describeWorkbookIsolated(const std::filesystem::path& path);
+
 // Where the helper program is (by default tesselin-cli beside this program),
 // and the time limit before the allowance per megabyte.
 void setWorkbookHelper(std::filesystem::path program,

@@ -68,6 +68,16 @@ int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind ki
     });
 }
 
+int describeWorkbookForParent(const std::filesystem::path& path) {
+    const std::size_t budget = DataGrid::kDefaultMemoryBudget;
+    return answerParent(path, budget, 1, [&](xls::WorkbookFile& file, AnswerWriter& answer) {
+        SheetTable sheet{DataGrid(), describeWorkbook(file, budget)};
+        sheet.table.setRows(0);
+        sheet.table.setCols(0);
+        answer.table(sheet);
+    });
+}
+
 int writeColumnsForParent(const std::filesystem::path& path, SpreadsheetKind kind,
                           std::string_view x, std::string_view y) {
     const std::size_t budget = DataGrid::kDefaultMemoryBudget;

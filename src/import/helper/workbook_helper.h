@@ -18,6 +18,11 @@ namespace tesselin {
 int writeWorkbookForParent(const std::filesystem::path& path, SpreadsheetKind kind,
                            std::uint32_t mostRows, std::size_t memoryBudget);
 
+// What a workbook file is ("tesselin-cli --describe-workbook FILE"): an
+// empty table of the kind it proved to be, or the failure that names what it
+// is (see describeWorkbook). For the refusal of a workbook opened as text.
+int describeWorkbookForParent(const std::filesystem::path& path);
+
 // The same for two columns ("tesselin-cli --read-columns FILE KIND X Y"):
 // writes the header's names and the points of the columns that X and Y name
 // (see SheetColumns), for sheets of any number of rows the format allows.

@@ -169,6 +169,27 @@ SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
     }
 }
 
+SpreadsheetKind describeWorkbook(xls::WorkbookFile& file, std::size_t memoryBudget) {
+    OpenedWorkbook opened = openWorkbook(file, SpreadsheetKind::Any, memoryBudget);
+    switch (opened.content) {
+        case Content::Xlsx:
+            return SpreadsheetKind::Xlsx;
+        case Content::Ods:
+            return SpreadsheetKind::Ods;
+        default: {
+            std::unique_ptr<GsfInput, decltype(&g_object_unref)> input(
+                gsf_input_memory_new(file.bytes().data(),
+                                     static_cast<gsf_off_t>(file.bytes().size()), FALSE),
+                &g_object_unref);
+            if (xls::holdsEncryptedWorkbook(input.get())) {
+                throw Failure::passwordProtected(file.name());
+            }
+            (void)file.workbookStream();  // a compound file without a workbook is refused
+            return SpreadsheetKind::Xls;
+        }
+    }
+}
+
 SpreadsheetKind identifySpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
                                     std::size_t memoryBudget) {
     switch (openWorkbook(file, requested, memoryBudget).content) {

@@ -19,6 +19,10 @@ class WorkbookFile;
 SheetTable readSpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
                            std::uint32_t mostRows, std::size_t memoryBudget);
 
+// What a workbook file is, whatever it was opened as: its kind, or the
+// refusal that names it (encrypted, .xlsb, Excel 2.x to 4.0, no workbook).
+SpreadsheetKind describeWorkbook(xls::WorkbookFile& file, std::size_t memoryBudget);
+
 // What the workbook is, refused as readSpreadsheet refuses it.
 SpreadsheetKind identifySpreadsheet(xls::WorkbookFile& file, SpreadsheetKind requested,
                                     std::size_t memoryBudget);
