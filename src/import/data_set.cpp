@@ -191,10 +191,16 @@ void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kin
         kind = byContent(path);
     }
     switch (kind) {
-        case DataKind::Text:
+        case DataKind::Text: {
             checkText(path, "text");
-            loadTextFile(grid, path, mostRows);
+            // Into a grid of its own, so that a file that fails half-way
+            // (too many lines, a line too wide) leaves the grid as it was.
+            DataGrid loaded;
+            loaded.setMemoryBudget(grid.memoryBudget());
+            loadTextFile(loaded, path, mostRows);
+            grid = std::move(loaded);
             break;
+        }
         case DataKind::SeparatedValues:
             loadSeparatedValues(grid, path, mostRows);
             break;

@@ -20,10 +20,9 @@ enum class DataKind { Text, Xls, Xlsx, Ods, SeparatedValues, ByContent };
 // process. For separated values and .xlsx and .ods sheets a first row of
 // column names becomes part of the captions ("Col. 0 JD"); whitespace text and
 // .xls sheets keep their first row as data. What the window cannot hold (more
-// than 32,766 rows of data) is refused whole. A file that cannot be read
-// leaves the grid as it was; a text file that fails half-way leaves the lines
-// read so far, and its blank rows are then not removed. A binary file is
-// never read as text, nor a file named as a workbook that is none.
+// than 32,766 rows of data) is refused whole. A file that cannot be read, or
+// fails half-way, leaves the grid as it was. A binary file is never read as
+// text, nor a file named as a workbook that is none.
 //
 // `mostRows` is the window's limit of data rows; tesselin-cli --table passes
 // kWithoutWindowLimit to read every row the format allows.
