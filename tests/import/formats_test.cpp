@@ -84,7 +84,22 @@ TEST(SeparatedValues, ReadsFieldsAsPeopleWriteThem) {
         {"comma", "a,b\r\n1,2\r\n", {{"a", "b"}, {"1", "2"}}},
         {"quotes", "\"x, \"\"y\"\"\nz\",2\n", {{"x, \"y\"\nz", "2"}}},
         {"spaces around unquoted fields", "1, 2 ,\" 3 \"\n", {{"1", "2", " 3 "}}},
-        {"tab", "1\t2,5\n3\t4\n", {{"1", "2,5"}, {"3", "4"}}},
+        {"tab with a column of decimal commas", "1\t2,5\n3\t4\n", {{"1", "2.5"}, {"3", "4"}}},
+        {"a German TSV, commas and all",
+         "2459000,5\t11,727\t\"a,b\"\n2459001,25\t11,8\tc\n",
+         {{"2459000.5", "11.727", "a,b"}, {"2459001.25", "11.8", "c"}}},
+        {"a tab column with a full stop keeps its commas",
+         "1,234\t1\n2.5\t2\n",
+         {{"1,234", "1"}, {"2.5", "2"}}},
+        {"semicolons split evenly before commas",
+         "1,5;2,5\n3,5;4,5\n",
+         {{"1.5", "2.5"}, {"3.5", "4.5"}}},
+        {"quoted thousands in a comma file",
+         "\"5,458.59\",\"-1,234\",\"12,34\",\"1,234,567\",\"1234,567\"\n",
+         {{"5458.59", "-1234", "12,34", "1234567", "1234,567"}}},
+        {"comments before the header and blank lines",
+         "# logger 7\r\n# JD, mag\r\n\r\nJD,mag\r\n\r\n1,2\r\n\n#3,4\n",
+         {{"JD", "mag"}, {"1", "2"}, {"#3", "4"}}},
         {"semicolon with decimal commas",
          "11,727;-0,5;1.234,5;a,b;1,2,3\n1;2;3;4;5\n",
          {{"11.727", "-0.5", "1234.5", "a,b", "1,2,3"}, {"1", "2", "3", "4", "5"}}},
@@ -101,6 +116,20 @@ TEST(SeparatedValues, ReadsFieldsAsPeopleWriteThem) {
     for (const auto& c : cases) {
         EXPECT_EQ(readValues(c.bytes), c.expected) << c.name;
     }
+}
+
+// A quote that never closes would make the rest of the file one field: it
+// is refused, naming its line; a field too long for any cell is refused once
+// its end is found, without keeping its bytes.
+TEST(SeparatedValues, RefuseAQuoteThatNeverClosesAndFieldsBeyondAnyCell) {
+    EXPECT_FAILURE(readValues("JD,mag\r\n1,2\r\n3,\"4\r\n5,6\r\n"),
+                   FailureNumber::ExternalTableFormat,
+                   "the quote that opens on line 3 never closes");
+    EXPECT_FAILURE(readValues("\"a\nb\nc"), FailureNumber::ExternalTableFormat,
+                   "opens on line 1 never closes");
+    std::istringstream huge("1,\"" + std::string(3 << 20, 'x') + "\"\n");
+    EXPECT_FAILURE(readSeparatedValues(huge, "huge.csv", 100, 1 << 20), FailureNumber::OutOfMemory,
+                   "a field of huge.csv is longer than the 1 MB");
 }
 
 TEST(ColumnNames, TheFirstRowIsAHeaderWhenItNamesColumnsOfValues) {
