@@ -27,8 +27,8 @@ std::uint64_t columnsOf(std::uint64_t rows, std::uint64_t widest, std::uint64_t 
 
 }  // namespace
 
-ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, bool headerRule)
-    : m_xName(x), m_yName(y), m_headerRule(headerRule) {}
+ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule)
+    : m_xName(x), m_yName(y), m_rule(rule), m_kept(rule == HeaderRule::SeparatedValues ? 3 : 2) {}
 
 template <typename Cells>
 void ColumnCollector::add(const Cells& cells) {
@@ -40,22 +40,29 @@ void ColumnCollector::add(const Cells& cells) {
 }
 
 void ColumnCollector::decide() {
-    if (m_headerRule && m_rows >= 2 && isHeader(m_first[0], m_first[1])) {
+    std::uint64_t headerRows = 0;
+    if (m_rule == HeaderRule::SeparatedValues) {
+        const SeparatedHeader header = separatedHeader(
+            std::vector<std::vector<std::string>>(m_first, m_first + std::min(m_rows, m_kept)));
+        m_data.names = header.names;
+        headerRows = header.rows;
+    } else if (m_rule == HeaderRule::FirstRow && m_rows >= 2 && isHeader(m_first[0], m_first[1])) {
         m_data.names = m_first[0];
+        headerRows = 1;
     }
     m_x = columnNamed(m_xName, m_data.names);
     m_y = columnNamed(m_yName, m_data.names);
     m_hopeless = (!m_x && !strictNumber(m_xName)) || (!m_y && !strictNumber(m_yName));
-    for (std::uint64_t r = m_data.names.empty() ? 0 : 1; r < std::min<std::uint64_t>(m_rows, 2);
-         ++r) {
+    for (std::uint64_t r = headerRows; r < std::min(m_rows, m_kept); ++r) {
         add(m_first[r]);
     }
-    m_first[0] = {};
-    m_first[1] = {};
+    for (auto& row : m_first) {
+        row = {};
+    }
 }
 
 ColumnData ColumnCollector::finish(std::uint64_t fewestColumns) {
-    if (m_rows < 2) {
+    if (m_rows < m_kept) {
         decide();
     }
     m_data.columns = columnsOf(m_rows, m_widest, fewestColumns);
@@ -67,7 +74,7 @@ ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::s
     TextSource source(in, sourceName);
     source.reportTo(progress);
     LineReader lines(source, DataGrid::kDefaultMemoryBudget);
-    ColumnCollector collector(x, y, false);
+    ColumnCollector collector(x, y, HeaderRule::None);
     std::vector<std::string_view> fields;
     std::uint64_t number = 0;
     for (std::string_view line; collector.wanting() && lines.next(line);) {
@@ -87,7 +94,7 @@ ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, s
     TextSource source(in, sourceName);
     source.reportTo(progress);
     SeparatedValues records(source, DataGrid::kDefaultMemoryBudget, kMostFields);
-    ColumnCollector collector(x, y, true);
+    ColumnCollector collector(x, y, HeaderRule::SeparatedValues);
     std::vector<std::string> fields;
     while (collector.wanting() && records.next(fields)) {
         collector.row(fields);

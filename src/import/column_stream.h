@@ -28,21 +28,24 @@ struct ColumnData {
     std::vector<DataPoint> points;
 };
 
+// Which header rule a data set follows: none (whitespace text), the first
+// row's (see isHeader), or that of separated values (see separatedHeader).
+enum class HeaderRule { None, FirstRow, SeparatedValues };
+
 // The two columns that options name (see columnNamed), of rows that arrive
-// in file order: the first two rows are kept whole until the header rule has
-// decided on them (when `headerRule` is set), later rows give their point
-// and are let go.
+// in file order: the first rows are kept whole until the header rule has
+// decided on them, later rows give their point and are let go.
 class ColumnCollector {
 public:
-    ColumnCollector(std::string_view x, std::string_view y, bool headerRule);
+    ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule);
 
     // The cells of the next row: a std::vector of std::string or std::string_view.
     template <typename Cells>
     void row(const Cells& cells) {
         m_widest = std::max<std::uint64_t>(m_widest, cells.size());
-        if (m_rows < 2) {
+        if (m_rows < m_kept) {
             m_first[m_rows].assign(cells.begin(), cells.end());
-            if (++m_rows == 2) {
+            if (++m_rows == m_kept) {
                 decide();
             }
             return;
@@ -66,10 +69,11 @@ private:
 
     std::string m_xName;
     std::string m_yName;
-    bool m_headerRule;
+    HeaderRule m_rule;
+    std::uint64_t m_kept;  // the first rows kept until the rule has decided
     std::uint64_t m_rows = 0;
     std::uint64_t m_widest = 0;
-    std::vector<std::string> m_first[2];
+    std::vector<std::string> m_first[3];
     std::optional<std::uint32_t> m_x;
     std::optional<std::uint32_t> m_y;
     bool m_hopeless = false;

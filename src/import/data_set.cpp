@@ -175,8 +175,10 @@ void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std:
     std::ifstream in = openForReading(path);
     SeparatedTable values = readSeparatedValues(
         in, path.string(), static_cast<std::uint32_t>(mostRows) + 1, grid.memoryBudget());
-    const std::vector<std::string> names = takeHeader(values.table);
-    const std::uint64_t dataRows = values.records - (names.empty() ? 0 : 1);
+    const std::size_t rowsBefore = static_cast<std::size_t>(values.table.Rows());
+    const std::vector<std::string> names = takeSeparatedHeader(values.table);
+    const std::uint64_t dataRows =
+        values.records - (rowsBefore - static_cast<std::size_t>(values.table.Rows()));
     if (dataRows > static_cast<std::uint64_t>(mostRows)) {
         throw tooManyRowsForTheWindow(path.string(), dataRows);
     }

@@ -153,6 +153,38 @@ TEST(ColumnNames, TheFirstRowIsAHeaderWhenItNamesColumnsOfValues) {
     EXPECT_EQ(nameInCaption(1, "Col. 1 mag"), "mag");
 }
 
+// Separated values as people write them: units under the names, R's tables
+// with row names (a header one field short), and what is no header at all.
+TEST(ColumnNames, SeparatedValuesTakeUnitsAndRowNamesIntoTheHeader) {
+    const struct {
+        const char* name;
+        std::vector<std::vector<std::string>> first;
+        std::vector<std::string> names;
+        std::size_t rows;
+    } cases[] = {
+        {"units",
+         {{"t", "mag", "flag"}, {"s", "[V]", ""}, {"1", "2", "ok"}},
+         {"t [s]", "mag [V]", "flag"},
+         2},
+        {"R row names",
+         {{"JD", "mag"}, {"1", "2459000.5", "11.7"}, {"2", "2459001", "11.8"}},
+         {"", "JD", "mag"},
+         1},
+        {"R row names as texts", {{"JD", "mag"}, {"a", "2459000.5", "11.7"}}, {"", "JD", "mag"}, 1},
+        {"plain header", {{"JD", "mag"}, {"2459000.5", "11.7"}}, {"JD", "mag"}, 1},
+        {"no header", {{"1", "2"}, {"3", "4"}, {"5", "6"}}, {}, 0},
+        {"texts all the way", {{"a", "b"}, {"c", "d"}, {"e", "f"}}, {}, 0},
+        {"units with nothing under them", {{"t", "mag"}, {"s", "V"}}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        const SeparatedHeader header = separatedHeader(c.first);
+        EXPECT_EQ(header.names, c.names) << c.name;
+        EXPECT_EQ(header.rows, c.rows) << c.name;
+    }
+    EXPECT_EQ(columnNamed("mag", {"t [s]", "mag [V]"}), 1u);
+    EXPECT_EQ(columnNamed("mag [V]", {"t [s]", "mag [V]"}), 1u);
+}
+
 // A minimal .xlsx around a sheet's rows, with its own extra parts.
 std::vector<std::pair<std::string, std::string>> xlsx(
     const std::string& sheetData, const std::string& workbookExtra = {},
@@ -407,6 +439,11 @@ TEST(ColumnStreams, GiveThePointsOfTheWindowForEveryFile) {
         {dir.write("no_header.csv", "1;2,5\n3;4,25\n"), "0", "1"},
         {dir.write("one_line.csv", "1,2\n"), "0", "1"},
         {dir.write("empty.csv", ""), "0", "1"},
+        {dir.write("units.csv", "# logger 7\nt,mag\ns,V\n\n1,2\n3,4\n"), "t", "mag"},
+        {dir.write("r_table.tsv",
+                   "\"JD\"\t\"mag\"\n\"1\"\t2459000,5\t11,7\n\"2\"\t2459001\t11,8\n"),
+         "JD", "mag"},
+        {dir.write("blank_under_header.csv", "JD,mag\n\n\n1,2\n3,4\n"), "JD", "mag"},
         {dir.path() / "late_header.xlsx", "mag", "time"},
         {dir.path() / "values.ods", "time", "mag"},
     };

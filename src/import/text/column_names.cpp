@@ -48,6 +48,77 @@ bool isHeader(const std::vector<std::string>& first, const std::vector<std::stri
     return false;
 }
 
+namespace {
+
+// A row of units: texts, and no number or date.
+bool isUnitsRow(const std::vector<std::string>& row) {
+    bool text = false;
+    for (const std::string& cell : row) {
+        if (isNumberOrDate(cell)) {
+            return false;
+        }
+        text = text || cell.find_first_not_of(" \t") != std::string::npos;
+    }
+    return text;
+}
+
+std::string withUnit(const std::string& name, const std::string& unit) {
+    if (unit.find_first_not_of(" \t") == std::string::npos || name.empty()) {
+        return name;
+    }
+    const bool bracketed = unit.starts_with('[') || unit.starts_with('(');
+    return name + (bracketed ? " " + unit : " [" + unit + "]");
+}
+
+// The name without its unit: "mag" of "mag [V]".
+std::string_view withoutUnit(std::string_view name) {
+    const std::size_t bracket = name.rfind(" [");
+    return bracket != std::string_view::npos && name.ends_with(']') ? name.substr(0, bracket)
+                                                                    : std::string_view();
+}
+
+}  // namespace
+
+SeparatedHeader separatedHeader(const std::vector<std::vector<std::string>>& first) {
+    if (first.size() < 2) {
+        return {};
+    }
+    std::vector<std::string> names = first[0];
+    const std::string label = first[1].empty() ? std::string() : first[1].front();
+    if (first[1].size() == names.size() + 1 &&
+        (label == "1" || (!label.empty() && !isNumberOrDate(label)))) {
+        names.insert(names.begin(), std::string());  // a column of row labels
+    }
+    if (isHeader(names, first[1])) {
+        return {names, 1};
+    }
+    if (first.size() >= 3 && isUnitsRow(first[1]) && isHeader(names, first[2])) {
+        for (std::size_t k = 0; k < names.size() && k < first[1].size(); ++k) {
+            names[k] = withUnit(names[k], first[1][k]);
+        }
+        return {names, 2};
+    }
+    return {};
+}
+
+std::vector<std::string> takeSeparatedHeader(DataGrid& table) {
+    std::vector<std::vector<std::string>> first;
+    for (int r = 0; r < std::min(table.Rows(), 3); ++r) {
+        std::vector<std::string>& row = first.emplace_back();
+        for (int c = 0; c < table.storedCells(r); ++c) {
+            row.emplace_back(table.TextMatrix(r, c));
+        }
+        if (row.empty()) {
+            row.emplace_back();
+        }
+    }
+    const SeparatedHeader header = separatedHeader(first);
+    for (std::size_t r = 0; r < header.rows; ++r) {
+        table.RemoveItem(0);
+    }
+    return header.names;
+}
+
 std::optional<std::uint32_t> columnNamed(std::string_view text,
                                          const std::vector<std::string>& names) {
     if (const auto number = strictWholeNumber(text)) {
@@ -57,6 +128,11 @@ std::optional<std::uint32_t> columnNamed(std::string_view text,
     }
     for (std::size_t c = 0; c < names.size(); ++c) {
         if (!text.empty() && names[c] == text) {
+            return static_cast<std::uint32_t>(c);
+        }
+    }
+    for (std::size_t c = 0; c < names.size(); ++c) {
+        if (!text.empty() && withoutUnit(names[c]) == text) {
             return static_cast<std::uint32_t>(c);
         }
     }
