@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <string>
 
 namespace tesselin {
 namespace {
@@ -48,13 +49,18 @@ std::optional<double> isoDateSerial(std::string_view text) {
     double seconds = 0;
     std::size_t at = 10;
     if (at < text.size() && (text[at] == 'T' || text[at] == ' ')) {
-        const auto hours = digits(text, at + 1, 2);
-        const auto minutes = digits(text, at + 4, 2);
-        if (!hours || !minutes || text[at + 3] != ':' || *hours > 24 || *minutes > 59) {
+        // Hours of one or two digits ("6:00" as people write it), minutes.
+        ++at;
+        const bool oneDigit = at + 1 < text.size() && text[at + 1] == ':';
+        const auto hours = digits(text, at, oneDigit ? 1 : 2);
+        at += oneDigit ? 1 : 2;
+        const auto minutes =
+            at < text.size() && text[at] == ':' ? digits(text, at + 1, 2) : std::nullopt;
+        if (!hours || !minutes || *hours > 24 || *minutes > 59) {
             return std::nullopt;
         }
         seconds = *hours * 3600.0 + *minutes * 60.0;
-        at += 6;
+        at += 3;
         if (at < text.size() && text[at] == ':') {
             const auto wholeSeconds = digits(text, at + 1, 2);
             if (!wholeSeconds || *wholeSeconds > 60) {
@@ -77,19 +83,29 @@ std::optional<double> isoDateSerial(std::string_view text) {
                 seconds += fraction;
             }
         }
-        // A time zone: Z, or an offset from UTC.
+        // 24:00 is the end of the day; no other time of hour 24 exists.
+        if (*hours == 24 && seconds != 86400.0) {
+            return std::nullopt;
+        }
+        // A time zone: Z, or an offset from UTC of hours ("+02"), or hours
+        // and minutes ("+0200", "+02:00").
         if (at < text.size() && text[at] == 'Z') {
             ++at;
         } else if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
             const auto offsetHours = digits(text, at + 1, 2);
-            const bool colon = at + 3 < text.size() && text[at + 3] == ':';
-            const auto offsetMinutes = digits(text, at + (colon ? 4 : 3), 2);
+            std::size_t next = at + 3;
+            std::optional<int> offsetMinutes = 0;
+            if (next < text.size()) {
+                const bool colon = text[next] == ':';
+                offsetMinutes = digits(text, next + (colon ? 1 : 0), 2);
+                next += colon ? 3 : 2;
+            }
             if (!offsetHours || !offsetMinutes || *offsetHours > 23 || *offsetMinutes > 59) {
                 return std::nullopt;
             }
             const double offset = *offsetHours * 3600.0 + *offsetMinutes * 60.0;
             seconds += text[at] == '+' ? -offset : offset;
-            at += colon ? 6 : 5;
+            at = next;
         }
     }
     if (at != text.size()) {

@@ -12,8 +12,10 @@ namespace tesselin {
 double serialOf(int year, unsigned month, unsigned day, double seconds);
 
 // An ISO 8601 date or date-time as a serial number: "2022-01-01",
-// "2022-01-01 06:00", "2022-01-01T06:00:04.25", with "Z" or an offset such as
-// "+02:00" taken to UTC. Anything else, or an impossible date, gives nothing.
+// "2022-01-01 06:00", "2024-03-01 6:00", "2022-01-01T06:00:04.25", "24:00" as
+// the end of the day, with "Z" or an offset such as "+02:00", "+0200" or
+// "+02" taken to UTC. Anything else, or an impossible date or time
+// ("2023-02-30", "24:30"), gives nothing.
 std::optional<double> isoDateSerial(std::string_view text);
 
 }  // namespace tesselin
