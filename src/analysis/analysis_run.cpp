@@ -58,6 +58,9 @@ bool binsInRange(double binNumber, double minPeriod, double maxPeriod) {
 AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     AnalysisRun run;
     if (data.PointCount() == 0) {
+        if (data.rowsLeftOut.count > 0) {  // why there is nothing
+            frontEnd.message(leftOutMessage(data.rowsLeftOut), kLeftOutTitle);
+        }
         frontEnd.stop(kNoDataText, kNoDataTitle);
         return run;
     }
@@ -67,6 +70,12 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
         run.outcome = RunOutcome::NoLength;
         frontEnd.stop(kNoLengthText, kNoDataTitle);
         return run;
+    }
+    if (data.rowsLeftOut.count > 0) {
+        frontEnd.message(leftOutMessage(data.rowsLeftOut), kLeftOutTitle);
+    }
+    if (data.cellsReadAsZero.count > 0) {
+        frontEnd.readAsZero(data.cellsReadAsZero);
     }
     if (!std::isfinite(run.DataLength)) {
         run.outcome = RunOutcome::OutOfRange;

@@ -38,6 +38,10 @@ public:
     // question again; false ends the run.
     virtual bool refuse(Parameter parameter, std::span<const std::string_view> messages) = 0;
     virtual void accept(Parameter parameter, double value) = 0;
+    // Cells of the X or Y column read as 0 for want of a number (whitespace
+    // text and .xls, whose rule reads them so); the window says nothing of
+    // them, as it never did.
+    virtual void readAsZero(const SkippedCells&) {}
     // Runs the computation with the front end's options (threads, a progress
     // to show). A window may keep itself painted meanwhile.
     using BinningWork = std::function<std::vector<BinRow>(const BinningOptions&)>;

@@ -1,5 +1,6 @@
 #include "analysis/chart_points.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/DataGrid.h"
@@ -21,7 +22,16 @@ ChartPointTable columnsOf(const DataGrid& grid, int xColumn, int yColumn) {
 }  // namespace
 
 ChartPointTable previewChartTable(const DataGrid& grid, int xColumn, int yColumn) {
-    return columnsOf(grid, xColumn, yColumn);
+    ChartPointTable table = columnsOf(grid, xColumn, yColumn);
+    if (grid.cellRule() == CellRule::WholeValue) {
+        // The rows the analysis leaves out (an X or Y that is no number).
+        std::erase_if(table, [](const auto& row) {
+            return std::any_of(row.begin(), row.end(), [](const std::string& cell) {
+                return !isBlankCell(cell) && !strictNumber(cell);
+            });
+        });
+    }
+    return table;
 }
 
 ChartPointTable resultsChartTable(const DataGrid& resultsGrid) {

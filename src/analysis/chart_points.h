@@ -14,7 +14,8 @@ class DataGrid;
 // The texts a chart receives: one row per point, the X text and the Y text.
 using ChartPointTable = std::vector<std::array<std::string, 2>>;
 
-// The preview chart's table: the two chosen columns of every data row.
+// The preview chart's table: the two chosen columns of every data row (but
+// those that the grid's cell rule leaves out of the analysis).
 ChartPointTable previewChartTable(const DataGrid& grid, int xColumn, int yColumn);
 
 // The results chart's table: the Midpoint and Avg. Value texts of every bin

@@ -8,10 +8,15 @@ namespace tesselin {
 
 AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn) {
     std::vector<DataPoint> points;
+    SkippedCells leftOut;
+    SkippedCells readAsZero;
+    const CellReading reading{grid.cellRule(), leftOut, readAsZero};
+    const std::string xCaption(grid.TextMatrix(0, xColumn));
+    const std::string yCaption(grid.TextMatrix(0, yColumn));
     for (int r = 1; r < grid.Rows(); ++r) {
-        const std::string_view xText = grid.TextMatrix(r, xColumn);
-        const std::string_view yText = grid.TextMatrix(r, yColumn);
-        if (isBlankCell(xText) || isBlankCell(yText)) {
+        const auto point = readPoint(grid.TextMatrix(r, xColumn), grid.TextMatrix(r, yColumn),
+                                     static_cast<std::uint64_t>(r), xCaption, yCaption, reading);
+        if (!point) {
             continue;
         }
         if (points.size() == static_cast<std::size_t>(kMaxCounter)) {
@@ -19,9 +24,12 @@ AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn) {
                           "Overflow: the data set has more than " + std::to_string(kMaxCounter) +
                               " points (at data row " + std::to_string(r) + ")");
         }
-        points.push_back({leadingNumberValue(xText), leadingNumberValue(yText)});
+        points.push_back(*point);
     }
-    return analysisDataOf(std::move(points));
+    AnalysisData data = analysisDataOf(std::move(points));
+    data.rowsLeftOut = std::move(leftOut);
+    data.cellsReadAsZero = std::move(readAsZero);
+    return data;
 }
 
 AnalysisData analysisDataOf(std::vector<DataPoint> points) {

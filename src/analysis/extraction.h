@@ -1,12 +1,16 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "common/DataGrid.h"
+#include "common/cell_reading.h"
 
 #include "common/DataPoint.h"
 
 namespace tesselin {
-
-class DataGrid;
 
 // What FirstPoint and LastPoint hold before any point is known. With points,
 // they are the true smallest and largest X, whatever their size (Unix times
@@ -19,14 +23,16 @@ struct AnalysisData {
     std::vector<DataPoint> DataPoints;  // in data-grid row order
     double FirstPoint = kFirstPointStart;
     double LastPoint = kLastPointStart;
+    SkippedCells rowsLeftOut;      // whole-value rule: rows whose X or Y is no number
+    SkippedCells cellsReadAsZero;  // leading-number rule: X or Y cells without a number
 
     int PointCount() const { return static_cast<int>(DataPoints.size()); }
     double DataLength() const { return LastPoint - FirstPoint; }
 };
 
 // Copies X and Y of every data row whose X and Y cells are not blank, read by
-// their leading-number value, and tracks the smallest and largest X. The
-// point counter is 16-bit: a 32,768th point is an Overflow failure.
+// the grid's cell rule (see CellRule), and tracks the smallest and largest X.
+// The point counter is 16-bit: a 32,768th point is an Overflow failure.
 AnalysisData extractDataPoints(const DataGrid& grid, int xColumn, int yColumn);
 
 // The same data from points read straight from a file, as tesselin-cli reads

@@ -66,6 +66,33 @@ std::string defaultMaxPeriod(double dataLength) {
     return numberText(dataLength);
 }
 
+namespace {
+
+// "'NA' in row 14 of Col. 1 mag"
+std::string firstOf(const SkippedCells& cells) {
+    return "'" + cells.firstText + "' in row " + std::to_string(cells.firstRow) + " of " +
+           cells.firstColumn;
+}
+
+}  // namespace
+
+std::string leftOutMessage(const SkippedCells& leftOut) {
+    if (leftOut.count == 1) {
+        return "1 row left out: " + firstOf(leftOut) + " is neither a number nor a date.";
+    }
+    return std::to_string(leftOut.count) + " rows left out: " + firstOf(leftOut) + " and " +
+           std::to_string(leftOut.count - 1) + " more X or Y cells are neither numbers nor dates.";
+}
+
+std::string readAsZeroMessage(const SkippedCells& readAsZero) {
+    return std::to_string(readAsZero.count) +
+           (readAsZero.count == 1 ? " cell of the X or Y column was"
+                                  : " cells of the X or Y "
+                                    "column were") +
+           " read as 0 for want of a number, the first " + firstOf(readAsZero) +
+           " (this kind of file reads a cell as the number it starts with).";
+}
+
 std::string repeatedValueMessage(double x) {
     return "Error. The data set contains a repeated value - " + numberText(x) +
            ". Please remove it manually and restart the program.";

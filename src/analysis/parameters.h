@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/DataPoint.h"
+
 // The three analysis parameters: the questions that ask for them and the
 // checks of the answers. Every number in a check is first written as its
 // number text and read back, so that what the user sees is what is compared.
@@ -60,6 +62,13 @@ inline constexpr std::string_view kLengthOutOfRangeText =
 inline constexpr std::string_view kBinsOutOfRangeText =
     "The bins cannot be formed: an edge or midpoint of them would lie beyond the largest number, "
     "1.79769313486232E+308.  Choose a smaller maximum period.";
+
+// The rows left out because their X or Y cell is no number ("3 rows left
+// out: 'NA' in row 14 of Col. 1 mag ..."), and the cells read as 0 for want
+// of a number by the leading-number rule.
+inline constexpr std::string_view kLeftOutTitle = "Warning";
+std::string leftOutMessage(const SkippedCells& leftOut);
+std::string readAsZeroMessage(const SkippedCells& readAsZero);
 
 struct RepeatedValue;
 

@@ -90,6 +90,8 @@ std::string resultsJson(const AnalysisRun& run, const AnalysisData& data,
     text += "  \"last_point\": " + exact(data.LastPoint) + ",\n";
     text += "  \"points\": " + std::to_string(data.DataPoints.size()) + ",\n";
     text += "  \"pairs_left_out_for_equal_x\": " + std::to_string(run.pairsLeftOut) + ",\n";
+    text += "  \"rows_left_out_not_numbers\": " + std::to_string(data.rowsLeftOut.count) + ",\n";
+    text += "  \"cells_read_as_zero\": " + std::to_string(data.cellsReadAsZero.count) + ",\n";
     text += "  \"rows\": [";
     bool first = true;
     for (const BinRow& bin : run.BinTable) {

@@ -106,6 +106,9 @@ public:
     void message(std::string_view text, std::string_view) override {
         m_report.info("tesselin-cli: " + std::string(text));
     }
+    void readAsZero(const SkippedCells& cells) override {
+        m_report.info("tesselin-cli: " + readAsZeroMessage(cells));
+    }
     void stop(std::string_view text, std::string_view) override {
         // The window's words send the user back to its main window; here the
         // columns are named as they were given.
@@ -265,7 +268,9 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
     };
     const ResultsSource source{file, columns->x, columns->y, nameOf(columns->x),
                                nameOf(columns->y)};
-    const AnalysisData data = analysisDataOf(std::move(columnData.points));
+    AnalysisData data = analysisDataOf(std::move(columnData.points));
+    data.rowsLeftOut = std::move(columnData.rowsLeftOut);
+    data.cellsReadAsZero = std::move(columnData.cellsReadAsZero);
     const auto described = [&](int column, const char* option) {
         return namedCaption(column, columnData.names) + " (" + option + ")";
     };

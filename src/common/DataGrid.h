@@ -20,6 +20,14 @@ namespace tesselin {
 // The cells may take at most kDefaultMemoryBudget bytes (texts plus four bytes
 // per stored cell); a change beyond that is refused with an Out of memory
 // failure, so that a huge file cannot exhaust the computer's memory.
+// How a cell of the X or Y column becomes a number. Whitespace text and .xls
+// sheets keep the leading-number rule ("12abc" is 12, "NA" is 0), on which
+// saved work relies; separated values, .xlsx and .ods take a cell only when
+// it is wholly a number (dates arrive as serial numbers), and leave a row
+// out when its X or Y cell is anything else ("NA", "n/a", "-", a misspelt
+// date).
+enum class CellRule { LeadingNumber, WholeValue };
+
 class DataGrid {
 public:
     static constexpr std::size_t kDefaultMemoryBudget = std::size_t{2} << 30;  // 2 GiB
@@ -66,6 +74,11 @@ public:
 
     // The bytes the cells take, and the most they may take.
     std::size_t memoryUsed() const noexcept { return m_memoryUsed; }
+
+    // How the data set's cells read as numbers; the import that fills the
+    // grid sets it.
+    CellRule cellRule() const noexcept { return m_cellRule; }
+    void setCellRule(CellRule rule) noexcept { m_cellRule = rule; }
     std::size_t memoryBudget() const noexcept { return m_memoryBudget; }
     void setMemoryBudget(std::size_t bytes) noexcept { m_memoryBudget = bytes; }
 
@@ -85,6 +98,7 @@ private:
     int m_cols = 0;
     std::size_t m_memoryUsed = 0;
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
+    CellRule m_cellRule = CellRule::LeadingNumber;
 };
 
 // The imports count rows, columns and points with 16-bit integers: a data set

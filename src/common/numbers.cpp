@@ -211,6 +211,14 @@ double leadingNumberValue(std::string_view text) {
     return scanNumber(compact).value;
 }
 
+bool hasLeadingNumber(std::string_view text) {
+    std::string compact;
+    compact.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(compact),
+                 [](char c) { return !isIgnorable(c); });
+    return scanNumber(compact).length > 0;
+}
+
 std::string numberText(double value) {
     return numberText(value, 15);
 }

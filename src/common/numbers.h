@@ -22,6 +22,10 @@ namespace tesselin {
 // without a leading number reads as 0. Never fails.
 double leadingNumberValue(std::string_view text);
 
+// Whether a text has a leading number at all (else leadingNumberValue reads
+// it as 0).
+bool hasLeadingNumber(std::string_view text);
+
 // The general text form of a number: at most 15 significant digits, no
 // trailing zeros or point, exponent form ("1.5E+20", "1E-05") for magnitudes
 // of 1E+15 and above or below 1E-4, and never "-0".

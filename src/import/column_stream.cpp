@@ -4,6 +4,7 @@
 
 #include "common/DataGrid.h"
 #include "common/Failure.h"
+#include "common/cell_reading.h"
 #include "common/numbers.h"
 #include "import/text/column_names.h"
 #include "import/text/separated_values.h"
@@ -13,13 +14,10 @@
 namespace tesselin {
 namespace {
 
-// The point of a row's two cells; nothing when either is blank.
-std::optional<DataPoint> pointOf(std::string_view x, std::string_view y) {
-    if (isBlankCell(x) || isBlankCell(y)) {
-        return std::nullopt;
-    }
-    return DataPoint{leadingNumberValue(x), leadingNumberValue(y)};
-}
+// Columns whose caption a message can name (captions number with an int).
+constexpr std::uint32_t kLargestCaptioned = 0x7FFF'FFFF;
+// The rows whose cells that did not read are kept with their texts.
+constexpr std::size_t kBadRowsKept = 16;
 
 std::uint64_t columnsOf(std::uint64_t rows, std::uint64_t widest, std::uint64_t fewest) {
     return rows == 0 || widest == 0 ? 2 : std::max(widest, fewest);
@@ -32,8 +30,18 @@ ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, HeaderR
 
 template <typename Cells>
 void ColumnCollector::add(const Cells& cells) {
+    // Rows numbered as the data grid numbers them, without its blank rows.
+    if (std::all_of(cells.begin(), cells.end(),
+                    [](const auto& cell) { return isBlankCell(cell); })) {
+        return;
+    }
+    ++m_dataRows;
     if (m_x && m_y && *m_x < cells.size() && *m_y < cells.size()) {
-        if (const auto point = pointOf(cells[*m_x], cells[*m_y])) {
+        const CellReading reading{
+            m_rule == HeaderRule::SeparatedValues ? CellRule::WholeValue : CellRule::LeadingNumber,
+            m_data.rowsLeftOut, m_data.cellsReadAsZero};
+        if (const auto point =
+                readPoint(cells[*m_x], cells[*m_y], m_dataRows, m_xCaption, m_yCaption, reading)) {
             m_data.points.push_back(*point);
         }
     }
@@ -53,6 +61,10 @@ void ColumnCollector::decide() {
     m_x = columnNamed(m_xName, m_data.names);
     m_y = columnNamed(m_yName, m_data.names);
     m_hopeless = (!m_x && !strictNumber(m_xName)) || (!m_y && !strictNumber(m_yName));
+    if (m_x && m_y && *m_x <= kLargestCaptioned && *m_y <= kLargestCaptioned) {
+        m_xCaption = namedCaption(static_cast<int>(*m_x), m_data.names);
+        m_yCaption = namedCaption(static_cast<int>(*m_y), m_data.names);
+    }
     for (std::uint64_t r = headerRows; r < std::min(m_rows, m_kept); ++r) {
         add(m_first[r]);
     }
@@ -155,16 +167,28 @@ void SheetColumns::cell(std::uint32_t row, std::uint32_t column, std::string_vie
         m_filled.resize(at + 1);
     }
     const bool blank = isBlankCell(text);
-    const double value = blank ? 0.0 : leadingNumberValue(text);
+    std::optional<double> value = blank ? 0.0 : leadingNumberValue(text);
+    if (m_headerRule && !blank) {
+        value = strictNumber(text);
+    } else if (!blank && !hasLeadingNumber(text)) {
+        value.reset();  // read as 0, and counted
+    }
     if (which & 1) {
-        m_values[at].x = value;
+        m_values[at].x = value.value_or(0.0);
     }
     if (which & 2) {
-        m_values[at].y = value;
+        m_values[at].y = value.value_or(0.0);
     }
-    const auto bits = static_cast<std::uint8_t>(which);
-    m_filled[at] = blank ? static_cast<std::uint8_t>(m_filled[at] & ~bits)
-                         : static_cast<std::uint8_t>(m_filled[at] | bits);
+    const auto bits = static_cast<std::uint8_t>(which | (value || blank ? 0 : which << 2));
+    const auto cleared = static_cast<std::uint8_t>(m_filled[at] & ~(which | which << 2));
+    m_filled[at] = blank ? cleared : static_cast<std::uint8_t>(cleared | bits);
+    if (!blank && !value) {
+        // The text of a cell that did not read, for the first rows only.
+        m_firstBad[row] = {std::string(text.substr(0, SkippedCells::kShownBytes)), column};
+        if (m_firstBad.size() > kBadRowsKept) {
+            m_firstBad.erase(std::prev(m_firstBad.end()));
+        }
+    }
 }
 
 std::optional<std::pair<std::uint32_t, std::uint32_t>> SheetColumns::readAgainFor(
@@ -186,19 +210,43 @@ ColumnData SheetColumns::finish(const SheetExtent& extent) {
     }
     const std::uint32_t x = *resolved.x;
     const std::uint32_t y = *resolved.y;
-    for (std::uint32_t r = data.names.empty() ? 0 : 1; r < std::min<std::uint32_t>(extent.rows, 2);
-         ++r) {
+    const std::uint32_t headerRows = data.names.empty() ? 0 : 1;
+    const std::string xCaption =
+        x <= kLargestCaptioned ? namedCaption(static_cast<int>(x), data.names) : std::string();
+    const std::string yCaption =
+        y <= kLargestCaptioned ? namedCaption(static_cast<int>(y), data.names) : std::string();
+    const CellReading reading{m_headerRule ? CellRule::WholeValue : CellRule::LeadingNumber,
+                              data.rowsLeftOut, data.cellsReadAsZero};
+    for (std::uint32_t r = headerRows; r < std::min<std::uint32_t>(extent.rows, 2); ++r) {
         const std::vector<std::string>& cells = m_first[r];
         if (x < cells.size() && y < cells.size()) {
-            if (const auto point = pointOf(cells[x], cells[y])) {
+            if (const auto point = readPoint(cells[x], cells[y], r + 1 - headerRows, xCaption,
+                                             yCaption, reading)) {
                 data.points.push_back(*point);
             }
         }
     }
     if (m_fixed && m_x == x && m_y == y) {
         data.points.reserve(data.points.size() + m_values.size());
+        SkippedCells& skipped = m_headerRule ? data.rowsLeftOut : data.cellsReadAsZero;
         for (std::size_t at = 0; at < m_values.size(); ++at) {
-            if (m_filled[at] == 3 || (x == y && m_filled[at] != 0)) {
+            const std::uint8_t filled = m_filled[at] & 3;
+            const bool bad = (m_filled[at] & 12) != 0;
+            const bool both = filled == 3 || (x == y && filled != 0);
+            if (both && bad) {
+                const auto row = static_cast<std::uint32_t>(at + 2);
+                const auto first = m_firstBad.find(row);
+                if (first != m_firstBad.end()) {
+                    skipped.add(first->second.first, row + 1 - headerRows,
+                                first->second.second == x ? xCaption : yCaption);
+                } else {
+                    skipped.add({}, row + 1 - headerRows, {});
+                }
+                if (m_headerRule) {
+                    continue;  // left out; under the leading-number rule read as 0
+                }
+            }
+            if (both) {
                 data.points.push_back(m_values[at]);
             }
         }

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/DataGrid.h"
 #include "common/DataPoint.h"
 #include "import/sheet.h"
 
@@ -22,10 +24,12 @@ class Progress;
 struct ColumnData {
     std::vector<std::string> names;  // the header's names; none when the first row is data
     std::uint64_t columns = 2;       // the columns of the data set, as the data grid counts them
-    // Each row whose two cells are not blank, in file order, by the
-    // leading-number values of the texts the data grid would show. Empty
-    // when a column named is not one of the data set's.
+    // Each row whose two cells are not blank, in file order, read as the
+    // data grid's cell rule reads the texts it would show (see CellRule).
+    // Empty when a column named is not one of the data set's.
     std::vector<DataPoint> points;
+    SkippedCells rowsLeftOut;      // whole-value rule: rows whose X or Y is no number
+    SkippedCells cellsReadAsZero;  // leading-number rule: X or Y cells without a number
 };
 
 // Which header rule a data set follows: none (whitespace text), the first
@@ -72,8 +76,11 @@ private:
     HeaderRule m_rule;
     std::uint64_t m_kept;  // the first rows kept until the rule has decided
     std::uint64_t m_rows = 0;
+    std::uint64_t m_dataRows = 0;  // not blank, after the header
     std::uint64_t m_widest = 0;
     std::vector<std::string> m_first[3];
+    std::string m_xCaption;
+    std::string m_yCaption;
     std::optional<std::uint32_t> m_x;
     std::optional<std::uint32_t> m_y;
     bool m_hopeless = false;
@@ -99,6 +106,8 @@ ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, s
 // to be read once more, with the columns then known.
 class SheetColumns {
 public:
+    // `headerRule`: the first row may be a header, and cells are read by the
+    // whole-value rule (.xlsx, .ods); else neither (.xls).
     SheetColumns(std::string_view x, std::string_view y, bool headerRule, std::size_t memoryBudget,
                  std::optional<std::pair<std::uint32_t, std::uint32_t>> known = std::nullopt);
 
@@ -128,7 +137,10 @@ private:
     std::optional<std::uint32_t> m_y;
     // Rows from the third on: both values, and which of them are not blank.
     std::vector<DataPoint> m_values;
-    std::vector<std::uint8_t> m_filled;
+    std::vector<std::uint8_t> m_filled;  // bit 1: X, 2: Y; 4 and 8: X, Y not a number
+    std::uint64_t m_bad = 0;             // cells that did not read, of either column
+    // The texts of the first of them by row (a few): the message names one.
+    std::map<std::uint32_t, std::pair<std::string, std::uint32_t>> m_firstBad;
 };
 
 }  // namespace tesselin

@@ -134,6 +134,9 @@ void loadWorkbook(DataGrid& grid, const std::filesystem::path& path, Spreadsheet
         }
     }
     FillGridFromTable(grid, std::move(sheet.table), names);
+    if (sheet.kind != SpreadsheetKind::Xls) {
+        grid.setCellRule(CellRule::WholeValue);
+    }
 }
 
 // Refuses a file chosen as text or separated values (`what`) that holds
@@ -183,6 +186,7 @@ void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std:
         throw tooManyRowsForTheWindow(path.string(), dataRows);
     }
     FillGridFromTable(grid, std::move(values.table), names);
+    grid.setCellRule(CellRule::WholeValue);
 }
 
 }  // namespace

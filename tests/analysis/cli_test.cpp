@@ -126,6 +126,51 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
     EXPECT_EQ(runCli("--help", dir).status, 0);
 }
 
+// Cells of the X or Y column that are no number: left out and counted in the
+// formats that store values (CSV, .xlsx), read as 0 and warned of in
+// whitespace text, whose rule reads a cell as the number it starts with.
+TEST(TesselinCli, LeavesOutOrWarnsOfCellsThatAreNoNumbers) {
+    const testing::TempDir dir;
+    const auto book = dir.path() / "sensor.xlsx";
+    testing::writeZip(
+        book,
+        {{"xl/workbook.xml",
+          "<workbook xmlns:r=\"r\"><sheets><sheet r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
+          "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+         {"xl/worksheets/sheet1.xml",
+          "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>t</t></is></c>"
+          "<c r=\"B1\" t=\"inlineStr\"><is><t>mag</t></is></c></row><row r=\"2\"><c r=\"A2\">"
+          "<v>1</v></c><c r=\"B2\"><v>2</v></c></row><row r=\"3\"><c r=\"A3\"><v>2</v></c>"
+          "<c r=\"B3\" t=\"inlineStr\"><is><t>NaN</t></is></c></row><row r=\"4\"><c r=\"A4\">"
+          "<v>4</v></c><c r=\"B4\"><v>3</v></c></row></sheetData></worksheet>"}});
+    const struct {
+        std::filesystem::path file;
+        const char* says;
+        const char* points;  // in the JSON results
+        const char* counts;
+    } cases[] = {
+        {dir.write("sensor.csv", "t,mag\n1,2\n2,NA\n3,n/a\n4,5\n5,-\n6,\n"),
+         "3 rows left out: 'NA' in row 2 of Col. 1 mag and 2 more", "\"points\": 2",
+         "\"rows_left_out_not_numbers\": 3,\n  \"cells_read_as_zero\": 0"},
+        {book, "1 row left out: 'NaN' in row 2 of Col. 1 mag is neither a number nor a date",
+         "\"points\": 2", "\"rows_left_out_not_numbers\": 1"},
+        {dir.write("logger.txt", "# t mag\n1 2\n2 NA\n3 4\n"),
+         "3 cells of the X or Y column were read as 0 for want of a number, the first '#' in row "
+         "1 of Col. 0",
+         "\"points\": 4", "\"cells_read_as_zero\": 3"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run =
+            runCli(c.file.string() + " --x 0 --y 1 --bins 1 --output-format json", dir);
+        EXPECT_EQ(run.status, 0) << c.file << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.file << run.err;
+        EXPECT_NE(run.out.find(c.points), std::string::npos) << c.file << run.out;
+        EXPECT_NE(run.out.find(c.counts), std::string::npos) << c.file << run.out;
+    }
+}
+
 // Files it does not read are named for what they are, whatever --format says,
 // and so is a workbook opened as text.
 TEST(TesselinCli, NamesWhatItCannotReadWhateverFormatIsChosen) {

@@ -537,6 +537,18 @@ TEST(ColumnStreams, TakeFromTheHelperOnlyAnswersThatAreSound) {
                              .f64(2)
                              .f64(3)
                              .f64(-4)
+                             .u32(3)  // rows left out
+                             .u32(0)
+                             .u32(14)
+                             .u32(0)
+                             .text("NA")
+                             .text("Col. 1 mag")
+                             .u32(0)  // cells read as 0
+                             .u32(0)
+                             .u32(0)
+                             .u32(0)
+                             .text("")
+                             .text("")
                              .u8('E');
     const auto read = [](const std::string& bytes) {
         ColumnAnswerReader answer("book.xlsx");
@@ -548,6 +560,10 @@ TEST(ColumnStreams, TakeFromTheHelperOnlyAnswersThatAreSound) {
     EXPECT_EQ(data.names, (std::vector<std::string>{"JD", "mag"}));
     ASSERT_EQ(data.points.size(), 2u);
     EXPECT_EQ(data.points[1].y, -4);
+    EXPECT_EQ(data.rowsLeftOut.count, 3u);
+    EXPECT_EQ(data.rowsLeftOut.firstRow, 14u);
+    EXPECT_EQ(data.rowsLeftOut.firstText, "NA");
+    EXPECT_EQ(data.rowsLeftOut.firstColumn, "Col. 1 mag");
 
     const struct {
         const char* name;
@@ -563,6 +579,20 @@ TEST(ColumnStreams, TakeFromTheHelperOnlyAnswersThatAreSound) {
         {"more rows than a sheet", Answer().u8('C').u8(0).u32(2).u32(0).u32(1u << 21).bytes,
          "no usable answer"},
         {"NaN", Answer().u8('C').u8(0).u32(2).u32(0).u32(1).f64(std::nan("")).f64(1).u8('E').bytes,
+         "no usable answer"},
+        {"a left-out text of 4 GB",
+         Answer()
+             .u8('C')
+             .u8(0)
+             .u32(2)
+             .u32(0)
+             .u32(0)
+             .u32(1)
+             .u32(0)
+             .u32(1)
+             .u32(0)
+             .u32(0xFFFFFFFF)
+             .bytes,
          "no usable answer"},
         {"a table answer", Answer().u8('T').u8(0).u32(0).u32(0).u8('E').bytes, "no usable answer"},
         {"bytes after the end", sound.bytes + "x", "no usable answer"},

@@ -70,6 +70,18 @@ void putText(std::string& out, std::string_view text) {
     out.append(text);
 }
 
+void putU64(std::string& out, std::uint64_t value) {
+    putU32(out, static_cast<std::uint32_t>(value));
+    putU32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+void putSkipped(std::string& out, const SkippedCells& cells) {
+    putU64(out, cells.count);
+    putU64(out, cells.firstRow);
+    putText(out, cells.firstText);
+    putText(out, cells.firstColumn);
+}
+
 }  // namespace
 
 void AnswerWriter::flush() {
@@ -127,6 +139,8 @@ void AnswerWriter::columns(const ColumnData& data, SpreadsheetKind kind) {
             flush();
         }
     }
+    putSkipped(m_buffer, data.rowsLeftOut);
+    putSkipped(m_buffer, data.cellsReadAsZero);
     m_buffer.push_back('E');
     flush();
 }
@@ -266,7 +280,7 @@ bool ColumnAnswerReader::parseOne(std::string_view& rest) {
                     unusable();
                 }
                 m_data.points.reserve(m_left);
-                m_stage = m_left == 0 ? Stage::End : Stage::Points;
+                m_stage = m_left == 0 ? Stage::LeftOut : Stage::Points;
                 break;
             case Stage::Points: {
                 const double x = reader.f64();
@@ -275,9 +289,17 @@ bool ColumnAnswerReader::parseOne(std::string_view& rest) {
                     unusable();  // no text reads as these
                 }
                 m_data.points.push_back({x, y});
-                m_stage = --m_left == 0 ? Stage::End : Stage::Points;
+                m_stage = --m_left == 0 ? Stage::LeftOut : Stage::Points;
                 break;
             }
+            case Stage::LeftOut:
+                m_data.rowsLeftOut = skipped(reader);
+                m_stage = Stage::ReadAsZero;
+                break;
+            case Stage::ReadAsZero:
+                m_data.cellsReadAsZero = skipped(reader);
+                m_stage = Stage::End;
+                break;
             case Stage::End:
                 if (reader.u8() != 'E') {
                     unusable();
@@ -292,6 +314,22 @@ bool ColumnAnswerReader::parseOne(std::string_view& rest) {
     }
     rest.remove_prefix(reader.offset());
     return true;
+}
+
+SkippedCells ColumnAnswerReader::skipped(ByteReader& reader) const {
+    SkippedCells cells;
+    cells.count = reader.u32();
+    cells.count |= std::uint64_t{reader.u32()} << 32;
+    cells.firstRow = reader.u32();
+    cells.firstRow |= std::uint64_t{reader.u32()} << 32;
+    for (std::string* text : {&cells.firstText, &cells.firstColumn}) {
+        const std::uint32_t length = reader.u32();
+        if (length > kMostNameBytes) {
+            unusable();
+        }
+        *text = reader.text(length);
+    }
+    return cells;
 }
 
 ColumnData ColumnAnswerReader::finish() {

@@ -12,6 +12,7 @@
 
 namespace tesselin {
 
+class ByteReader;
 class Failure;
 
 // What the workbook helper hands back to the program that started it, over a
@@ -107,9 +108,10 @@ public:
     ColumnData finish();
 
 private:
-    enum class Stage { Head, Name, Count, Points, End, Done };
+    enum class Stage { Head, Name, Count, Points, LeftOut, ReadAsZero, End, Done };
     [[noreturn]] void unusable() const;
     bool parseOne(std::string_view& rest);
+    SkippedCells skipped(ByteReader& reader) const;
 
     std::filesystem::path m_path;
     PendingBytes m_pending;
