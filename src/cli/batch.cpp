@@ -233,7 +233,7 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
         Progress* reading = line.stage("reading", true);
         columnData = readColumns(
             file, options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent,
-            options.x, options.y, reading);
+            options.x, options.y, reading, options.dateOrder);
     } catch (const Failure& failure) {
         report.failure(failure);
         return kImportFailed;
@@ -331,7 +331,7 @@ int printTable(const Options& options) {
         DataGrid grid;
         loadDataSet(grid, file,
                     options.hasFormat ? *dataKindNamed(options.format) : DataKind::ByContent,
-                    kWithoutWindowLimit);
+                    {.mostRows = kWithoutWindowLimit, .dateOrder = options.dateOrder});
         for (int row = 0; row < grid.Rows(); ++row) {
             for (int col = 0; col < grid.Cols(); ++col) {
                 if (col > 0) {

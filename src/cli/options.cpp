@@ -39,6 +39,10 @@ sets of any number of rows.
   --output-format F text (the results file of Tesselin, the default), csv or
                     json (the same rows at full precision; json also says what
                     produced them)
+  --date-order O    dmy or mdy: how dates such as 3/1/2024 in separated
+                    values read where no date of their column tells (a
+                    first number above 12 means day first, a second month
+                    first)
   --threads N       the threads of the computation (default: one per core);
                     the results do not depend on it
   --quiet           no progress line (shown on a terminal for long runs)
@@ -123,6 +127,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     app.add_option("files", options.files);
     app.add_flag("--quiet", options.quiet);
     app.add_flag("--table", options.table);
+    std::string dateOrder;
     const std::pair<const char*, std::string*> valued[] = {
         {"--x", &options.x},
         {"--y", &options.y},
@@ -133,7 +138,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         {"--output", &options.output},
         {"--output-dir", &options.outputDir},
         {"--output-format", &options.outputFormat},
-        {"--threads", &options.threads}};
+        {"--threads", &options.threads},
+        {"--date-order", &dateOrder}};
     for (const auto& [name, value] : valued) {
         app.add_option(name, *value);
     }
@@ -172,6 +178,12 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     options.hasFormat = app.count("--format") > 0;
     options.hasOutput = app.count("--output") > 0;
     options.batch = app.count("--output-dir") > 0;
+    if (app.count("--date-order") > 0) {
+        if (dateOrder != "dmy" && dateOrder != "mdy") {
+            return usageError("--date-order is dmy (day first) or mdy (month first)");
+        }
+        options.dateOrder = dateOrder == "dmy" ? DateOrder::DayFirst : DateOrder::MonthFirst;
+    }
     if (options.hasFormat && !dataKindNamed(options.format)) {
         return usageError("--format is text, csv, xls, xlsx or ods");
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "import/data_set.h"
+#include "import/text/local_dates.h"
 
 namespace tesselin::cli {
 
@@ -24,7 +25,9 @@ struct Options {
     bool hasBins = false, hasMin = false, hasMax = false, hasFormat = false, hasOutput = false;
     bool batch = false;  // --output-dir: one results file per data set
     bool quiet = false;
-    bool table = false;  // --table: show the data set instead of analysing it
+    bool table = false;
+    DateOrder dateOrder = DateOrder::Undecided;  // --date-order  // --table: show the data set
+                                                 // instead of analysing it
     unsigned threadCount = 0;
 };
 

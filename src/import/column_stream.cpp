@@ -25,8 +25,14 @@ std::uint64_t columnsOf(std::uint64_t rows, std::uint64_t widest, std::uint64_t 
 
 }  // namespace
 
-ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule)
-    : m_xName(x), m_yName(y), m_rule(rule), m_kept(rule == HeaderRule::SeparatedValues ? 3 : 2) {}
+ColumnCollector::ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule,
+                                 std::string_view source, DateOrder dateOrder)
+    : m_xName(x),
+      m_yName(y),
+      m_rule(rule),
+      m_kept(rule == HeaderRule::SeparatedValues ? 3 : 2),
+      m_source(source),
+      m_dateOrder(dateOrder) {}
 
 template <typename Cells>
 void ColumnCollector::add(const Cells& cells) {
@@ -37,11 +43,28 @@ void ColumnCollector::add(const Cells& cells) {
     }
     ++m_dataRows;
     if (m_x && m_y && *m_x < cells.size() && *m_y < cells.size()) {
-        const CellReading reading{
-            m_rule == HeaderRule::SeparatedValues ? CellRule::WholeValue : CellRule::LeadingNumber,
-            m_data.rowsLeftOut, m_data.cellsReadAsZero};
+        const bool separated = m_rule == HeaderRule::SeparatedValues;
+        const CellReading reading{separated ? CellRule::WholeValue : CellRule::LeadingNumber,
+                                  m_data.rowsLeftOut, m_data.cellsReadAsZero};
+        std::string_view texts[2] = {cells[*m_x], cells[*m_y]};
+        std::optional<LocalDate> dates[2];
+        for (int k = 0; separated && k < 2; ++k) {
+            if ((dates[k] = localDate(texts[k]))) {
+                (k == 0 ? m_xDates : m_yDates).see(*dates[k], texts[k]);
+                texts[k] = "0";  // its value comes once the column's order is known
+            }
+        }
         if (const auto point =
-                readPoint(cells[*m_x], cells[*m_y], m_dataRows, m_xCaption, m_yCaption, reading)) {
+                readPoint(texts[0], texts[1], m_dataRows, m_xCaption, m_yCaption, reading)) {
+            for (int k = 0; k < 2; ++k) {
+                if (dates[k]) {
+                    m_dates.push_back({m_data.points.size(), static_cast<std::uint32_t>(m_dataRows),
+                                       static_cast<std::uint16_t>(dates[k]->year),
+                                       static_cast<std::uint8_t>(dates[k]->first),
+                                       static_cast<std::uint8_t>(dates[k]->second),
+                                       static_cast<std::int32_t>(dates[k]->seconds), k == 1});
+                }
+            }
             m_data.points.push_back(*point);
         }
     }
@@ -73,10 +96,59 @@ void ColumnCollector::decide() {
     }
 }
 
+void ColumnCollector::readDates() {
+    if (m_dates.empty()) {
+        return;
+    }
+    // Each column's order, from its own dates or from the option.
+    DateOrder orders[2] = {DateOrder::Undecided, DateOrder::Undecided};
+    for (int k = 0; k < 2; ++k) {
+        const DateEvidence& evidence = k == 0 ? m_xDates : m_yDates;
+        if (!evidence.any() || evidence.contradictory()) {
+            continue;  // no dates, or none that read one way: no numbers
+        }
+        orders[k] = evidence.order();
+        if (orders[k] == DateOrder::Undecided) {
+            if (m_dateOrder == DateOrder::Undecided) {
+                throw AmbiguousDates(m_source, k == 0 ? m_xCaption : m_yCaption,
+                                     evidence.example());
+            }
+            orders[k] = m_dateOrder;
+        }
+    }
+    std::vector<bool> leftOut(m_data.points.size());
+    for (const PendingDate& pending : m_dates) {
+        const LocalDate date{pending.first, pending.second, pending.year,
+                             static_cast<double>(pending.seconds)};
+        const auto serial = localDateSerial(date, orders[pending.isY ? 1 : 0]);
+        DataPoint& point = m_data.points[pending.point];
+        if (!serial) {
+            if (!leftOut[pending.point]) {
+                const std::string text = std::to_string(date.first) + "/" +
+                                         std::to_string(date.second) + "/" +
+                                         std::to_string(date.year);
+                m_data.rowsLeftOut.add(text, pending.row, pending.isY ? m_yCaption : m_xCaption);
+            }
+            leftOut[pending.point] = true;
+        } else {
+            (pending.isY ? point.y : point.x) = *serial;
+        }
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_data.points.size(); ++i) {
+        if (!leftOut[i]) {
+            m_data.points[kept++] = m_data.points[i];
+        }
+    }
+    m_data.points.resize(kept);
+    m_dates = {};
+}
+
 ColumnData ColumnCollector::finish(std::uint64_t fewestColumns) {
     if (m_rows < m_kept) {
         decide();
     }
+    readDates();
     m_data.columns = columnsOf(m_rows, m_widest, fewestColumns);
     return std::move(m_data);
 }
@@ -102,11 +174,11 @@ ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::s
 }
 
 ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, std::string_view x,
-                                std::string_view y, Progress* progress) {
+                                std::string_view y, Progress* progress, DateOrder dateOrder) {
     TextSource source(in, sourceName);
     source.reportTo(progress);
     SeparatedValues records(source, DataGrid::kDefaultMemoryBudget, kMostFields);
-    ColumnCollector collector(x, y, HeaderRule::SeparatedValues);
+    ColumnCollector collector(x, y, HeaderRule::SeparatedValues, sourceName, dateOrder);
     std::vector<std::string> fields;
     while (collector.wanting() && records.next(fields)) {
         collector.row(fields);

@@ -13,6 +13,7 @@
 #include "common/DataGrid.h"
 #include "common/DataPoint.h"
 #include "import/sheet.h"
+#include "import/text/local_dates.h"
 
 namespace tesselin {
 
@@ -41,7 +42,11 @@ enum class HeaderRule { None, FirstRow, SeparatedValues };
 // decided on them, later rows give their point and are let go.
 class ColumnCollector {
 public:
-    ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule);
+    // Separated values also read dates such as "3/1/2024" in the X and Y
+    // columns, in the order their column shows or, where every date reads
+    // both ways, in `dateOrder` (else AmbiguousDates names `source`).
+    ColumnCollector(std::string_view x, std::string_view y, HeaderRule rule,
+                    std::string_view source = {}, DateOrder dateOrder = DateOrder::Undecided);
 
     // The cells of the next row: a std::vector of std::string or std::string_view.
     template <typename Cells>
@@ -81,6 +86,22 @@ private:
     std::vector<std::string> m_first[3];
     std::string m_xCaption;
     std::string m_yCaption;
+    // Dates of the X and Y columns, read once their order is known.
+    struct PendingDate {
+        std::uint64_t point;  // index in the points
+        std::uint32_t row;
+        std::uint16_t year;
+        std::uint8_t first;
+        std::uint8_t second;
+        std::int32_t seconds;
+        bool isY;
+    };
+    std::string m_source;
+    DateOrder m_dateOrder;
+    std::vector<PendingDate> m_dates;
+    DateEvidence m_xDates;
+    DateEvidence m_yDates;
+    void readDates();
     std::optional<std::uint32_t> m_x;
     std::optional<std::uint32_t> m_y;
     bool m_hopeless = false;
@@ -96,7 +117,8 @@ inline constexpr std::size_t kMostFields = std::size_t{1} << 20;
 ColumnData readTextColumns(std::istream& in, std::string_view sourceName, std::string_view x,
                            std::string_view y, Progress* progress = nullptr);
 ColumnData readSeparatedColumns(std::istream& in, std::string_view sourceName, std::string_view x,
-                                std::string_view y, Progress* progress = nullptr);
+                                std::string_view y, Progress* progress = nullptr,
+                                DateOrder dateOrder = DateOrder::Undecided);
 
 // The two columns of a worksheet whose cells may come in any row order (the
 // records of .xls and .xlsx files may): the first two rows are kept whole,

@@ -173,13 +173,15 @@ void checkSeparatedValues(const std::filesystem::path& path) {
     checkText(path, "separated values");
 }
 
-void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostRows) {
+void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std::int32_t mostRows,
+                         DateOrder dateOrder) {
     checkSeparatedValues(path);
     std::ifstream in = openForReading(path);
     SeparatedTable values = readSeparatedValues(
         in, path.string(), static_cast<std::uint32_t>(mostRows) + 1, grid.memoryBudget());
     const std::size_t rowsBefore = static_cast<std::size_t>(values.table.Rows());
     const std::vector<std::string> names = takeSeparatedHeader(values.table);
+    readLocalDates(values.table, names, path.string(), dateOrder);
     const std::uint64_t dataRows =
         values.records - (rowsBefore - static_cast<std::size_t>(values.table.Rows()));
     if (dataRows > static_cast<std::uint64_t>(mostRows)) {
@@ -192,7 +194,8 @@ void loadSeparatedValues(DataGrid& grid, const std::filesystem::path& path, std:
 }  // namespace
 
 void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind,
-                 std::int32_t mostRows) {
+                 const LoadOptions& options) {
+    const std::int32_t mostRows = options.mostRows;
     if (kind == DataKind::ByContent) {
         kind = byContent(path);
     }
@@ -208,7 +211,7 @@ void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kin
             break;
         }
         case DataKind::SeparatedValues:
-            loadSeparatedValues(grid, path, mostRows);
+            loadSeparatedValues(grid, path, mostRows, options.dateOrder);
             break;
         default:
             loadWorkbook(grid, path, spreadsheetKind(kind), mostRows);
@@ -218,7 +221,7 @@ void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kin
 }
 
 ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::string_view x,
-                       std::string_view y, Progress* progress) {
+                       std::string_view y, Progress* progress, DateOrder dateOrder) {
     if (kind == DataKind::ByContent) {
         kind = byContent(path);
     }
@@ -239,7 +242,7 @@ ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::st
         case DataKind::SeparatedValues: {
             checkSeparatedValues(path);
             std::ifstream in = measured(openForReading(path));
-            return readSeparatedColumns(in, path.string(), x, y, progress);
+            return readSeparatedColumns(in, path.string(), x, y, progress, dateOrder);
         }
         default:
             checkWorkbook(path, spreadsheetKind(kind));

@@ -7,6 +7,7 @@
 
 #include "common/DataGrid.h"
 #include "import/column_stream.h"
+#include "import/text/local_dates.h"
 
 namespace tesselin {
 
@@ -24,11 +25,19 @@ enum class DataKind { Text, Xls, Xlsx, Ods, SeparatedValues, ByContent };
 // fails half-way, leaves the grid as it was. A binary file is never read as
 // text, nor a file named as a workbook that is none.
 //
-// `mostRows` is the window's limit of data rows; tesselin-cli --table passes
-// kWithoutWindowLimit to read every row the format allows.
-void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind,
-                 std::int32_t mostRows = kMaxCounter - 1);
+// Dates of separated values such as "3/1/2024" are read in the order their
+// column shows; where every date of a column reads both ways, in the order
+// the options give, else the import fails with AmbiguousDates (which the
+// window answers by asking).
+struct LoadOptions {
+    // The window's limit of data rows; tesselin-cli --table reads every row
+    // the format allows (kWithoutWindowLimit).
+    std::int32_t mostRows = kMaxCounter - 1;
+    DateOrder dateOrder = DateOrder::Undecided;
+};
 inline constexpr std::int32_t kWithoutWindowLimit = std::numeric_limits<std::int32_t>::max() - 1;
+void loadDataSet(DataGrid& grid, const std::filesystem::path& path, DataKind kind,
+                 const LoadOptions& options = {});
 
 // The two columns that x and y name (numbers, or names in the header) of a
 // data set of any size, read as loadDataSet reads it but straight into points
@@ -36,6 +45,7 @@ inline constexpr std::int32_t kWithoutWindowLimit = std::numeric_limits<std::int
 // helper process, up to the rows their format allows. The progress, if
 // given, counts the bytes of text files read.
 ColumnData readColumns(const std::filesystem::path& path, DataKind kind, std::string_view x,
-                       std::string_view y, Progress* progress = nullptr);
+                       std::string_view y, Progress* progress = nullptr,
+                       DateOrder dateOrder = DateOrder::Undecided);
 
 }  // namespace tesselin

@@ -84,6 +84,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
     const auto unix = dir.write("unix.txt", "1700000000 1\n1700086400 2\n").string();
     const auto huge = dir.write("huge.txt", "-1E308 1\n1E308 2\n").string();
     const auto wide = dir.write("wide.txt", "0 1\n1.7E308 2\n").string();
+    const auto us = dir.write("us.csv", "t,mag\n3/1/2024 6:00,1\n4/1/2024,2\n").string();
     const auto damaged = (dir.path() / "damaged.xls").string();  // a sheet cut short
     testing::writeBiffWorkbook(
         damaged, {.biff8 = true, .sheets = {testing::numericSheet(9)}, .cutBytes = 5});
@@ -114,6 +115,11 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
         {unix + " --x 0 --y 1 --bins 0", 2, "First point is located at: 1700000000\n"},
         {huge + " --x 0 --y 1", 2, "beyond the largest number"},
         {wide + " --x 0 --y 1", 2, "an edge or midpoint of them would lie beyond"},
+        {us + " --x t --y mag", 4,
+         "the dates of Col. 0 t read both ways: 3/1/2024 6:00 is 3 January 2024 (day first) or 1 "
+         "March 2024 (month first)"},
+        {us + " --x t --y mag --date-order ymd", 2, "--date-order is dmy (day first) or mdy"},
+        {us + " --x t --y mag --date-order mdy --bins 0", 2, "First point is located at: 45352.25"},
         {same + " --x 0 --y 1", 3, "length of 0"},
         {data + " --x 0 --y 1 >/dev/full", 1, "could not be written to standard output"},
     };

@@ -17,6 +17,7 @@
 #include "import/helper/helper_protocol.h"
 #include "import/helper/isolated_reader.h"
 #include "import/text/column_names.h"
+#include "import/text/local_dates.h"
 #include "import/text/separated_values.h"
 #include "import/workbook/compound_file.h"
 #include "import/workbook/spreadsheet.h"
@@ -81,6 +82,70 @@ TEST(IsoDates, BecomeSerialNumbersLikeWorkbookDates) {
 Table readValues(const std::string& bytes) {
     std::istringstream in(bytes);
     return contents(readSeparatedValues(in, "test.csv", 100, 1 << 20).table);
+}
+
+// Dates such as 3/1/2024 read in the order their column shows: a first
+// number above 12 means day first, a second above 12 month first; a column
+// whose every date reads both ways needs the order said, and one whose dates
+// contradict each other holds no dates.
+TEST(LocalDates, ReadInTheOrderTheirColumnShows) {
+    const struct {
+        const char* name;
+        std::vector<const char*> cells;
+        DateOrder given;
+        std::vector<std::string> expected;  // empty: refused as ambiguous
+    } cases[] = {
+        {"day first",
+         {"13/1/2024", "3/1/2024 6:00"},
+         DateOrder::Undecided,
+         {numberText(serialOf(2024, 1, 13, 0)), numberText(serialOf(2024, 1, 3, 21600))}},
+        {"month first",
+         {"1/13/2024", "3/1/2024 24:00"},
+         DateOrder::Undecided,
+         {numberText(serialOf(2024, 1, 13, 0)), numberText(serialOf(2024, 3, 2, 0))}},
+        {"dotted, day first",
+         {"01.03.2024", "31.12.2023 23:59:30"},
+         DateOrder::Undecided,
+         {numberText(serialOf(2024, 3, 1, 0)), numberText(serialOf(2023, 12, 31, 86370))}},
+        {"ambiguous, order given",
+         {"3/1/2024", "4/1/2024"},
+         DateOrder::MonthFirst,
+         {numberText(serialOf(2024, 3, 1, 0)), numberText(serialOf(2024, 4, 1, 0))}},
+        {"ambiguous", {"3/1/2024", "4/1/2024"}, DateOrder::Undecided, {}},
+        {"contradictory: no dates",
+         {"13/1/2024", "1/13/2024"},
+         DateOrder::Undecided,
+         {"13/1/2024", "1/13/2024"}},
+        {"impossible dates stay texts",
+         {"13/1/2024", "31/2/2024", "3/1/2024 24:30"},
+         DateOrder::Undecided,
+         {numberText(serialOf(2024, 1, 13, 0)), "31/2/2024", "3/1/2024 24:30"}},
+        {"not dates",
+         {"1/2", "1/2/24", "1.5", "2024/1/3"},
+         DateOrder::Undecided,
+         {"1/2", "1/2/24", "1.5", "2024/1/3"}},
+    };
+    for (const auto& c : cases) {
+        Table rows;
+        for (const char* cell : c.cells) {
+            rows.push_back({cell});
+        }
+        DataGrid table = testing::gridOf(rows);
+        if (c.expected.empty()) {
+            EXPECT_FAILURE(readLocalDates(table, {"time"}, "log.csv", c.given),
+                           FailureNumber::ExternalTableFormat,
+                           "log.csv: the dates of Col. 0 time read both ways: 3/1/2024 is 3 "
+                           "January 2024 (day first) or 1 March 2024 (month first)")
+                << c.name;
+            continue;
+        }
+        readLocalDates(table, {"time"}, "log.csv", c.given);
+        std::vector<std::string> shown;
+        for (int r = 0; r < table.Rows(); ++r) {
+            shown.emplace_back(table.TextMatrix(r, 0));
+        }
+        EXPECT_EQ(shown, c.expected) << c.name;
+    }
 }
 
 TEST(SeparatedValues, ReadsFieldsAsPeopleWriteThem) {
@@ -452,6 +517,9 @@ TEST(ColumnStreams, GiveThePointsOfTheWindowForEveryFile) {
                    "\"JD\"\t\"mag\"\n\"1\"\t2459000,5\t11,7\n\"2\"\t2459001\t11,8\n"),
          "JD", "mag"},
         {dir.write("blank_under_header.csv", "JD,mag\n\n\n1,2\n3,4\n"), "JD", "mag"},
+        {dir.write("local_dates.csv",
+                   "t,mag\n13/1/2024 6:00,1\n3/1/2024,NA\n1/13/2024,3\n5/1/2024,2\n"),
+         "t", "mag"},
         {dir.path() / "late_header.xlsx", "mag", "time"},
         {dir.path() / "values.ods", "time", "mag"},
     };
