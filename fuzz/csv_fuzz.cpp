@@ -9,6 +9,7 @@
 #include "common/Failure.h"
 #include "import/column_stream.h"
 #include "import/text/column_names.h"
+#include "import/text/local_dates.h"
 #include "import/text/separated_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         tesselin::SeparatedTable values =
             tesselin::readSeparatedValues(in, "fuzz.csv", 1000, std::size_t{16} << 20);
-        (void)tesselin::takeHeader(values.table);
+        const auto names = tesselin::takeSeparatedHeader(values.table);
+        tesselin::readLocalDates(values.table, names, "fuzz.csv", tesselin::DateOrder::DayFirst);
         if (values.table.Rows() > 1000) {
             std::abort();
         }

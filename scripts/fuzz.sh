@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]    (default: 30 seconds, every target)
-# Targets: numbers text_import workbook xls_file xlsx ods csv results_file. Each first replays its
+# Targets: numbers text_import workbook xls_file xlsx ods csv dates results_file. Each first replays its
 # seed corpus in fuzz/corpus/TARGET; new inputs go to a scratch folder, so the
 # committed corpus stays small. A crash leaves its input in build/fuzz/.
 set -euo pipefail
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(numbers text_import workbook xls_file xlsx ods csv results_file)
+[ ${#targets[@]} -gt 0 ] || targets=(numbers text_import workbook xls_file xlsx ods csv dates results_file)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
