@@ -360,7 +360,9 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
     {
         std::vector<std::jthread> helpers;
         for (std::size_t t = 1; t < workers; ++t) {
-            helpers.emplace_back(work, t);
+            if (!startThread(helpers, work, t)) {
+                break;  // the chunks are shared out: fewer threads take them all
+            }
         }
         work(0);
     }

@@ -339,10 +339,14 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     };
     {
         std::vector<std::jthread> helpers;
-        for (std::size_t t = 1; t < parts; ++t) {
-            helpers.emplace_back(part, t);
+        std::size_t started = 1;
+        while (started < parts && startThread(helpers, part, started)) {
+            ++started;
         }
         part(0);
+        for (std::size_t t = started; t < parts; ++t) {
+            part(t);  // the parts of threads that could not start
+        }
     }
     for (const std::exception_ptr& failure : failures) {
         if (failure) {

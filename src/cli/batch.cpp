@@ -26,13 +26,15 @@
 #include "import/data_set.h"
 #include "import/text/column_names.h"
 #include "progress_line.h"
+#include "terminal_text.h"
 
 namespace tesselin::cli {
 namespace {
 
 // What one data set's run tells the user. Alone, every line goes to standard
 // error as it comes; in a batch, only what made the data set fail, as one
-// line that names it.
+// line that names it. Every line is one line: what it quotes of a file
+// (names, cells, failures) has its control characters escaped.
 class Report {
 public:
     Report(ProgressLine& line, const std::string& file, bool batch)
@@ -40,23 +42,28 @@ public:
 
     void info(const std::string& text) {
         if (!m_batch) {
-            m_line.write(text + '\n');
+            m_line.write(terminalSafe(text) + '\n');
         }
     }
     void error(const std::string& text) {
         if (m_batch) {
-            m_errors += (m_errors.empty() ? "" : "; ") + text;
+            m_errors += (m_errors.empty() ? "" : "; ") + terminalSafe(text);
         } else {
-            m_line.write("tesselin-cli: " + text + '\n');
+            m_line.write("tesselin-cli: " + terminalSafe(text) + '\n');
         }
     }
     void failure(const Failure& failure) {
         error("Error " + std::to_string(failure.number()) + ": " + failure.description());
     }
-    // In a batch, the one line of a data set that failed.
-    void close() {
+    // In a batch, the one line of a data set that failed; `kept` names the
+    // results file of an earlier run that the failure left as it was.
+    void close(const std::optional<std::filesystem::path>& kept = std::nullopt) {
         if (m_batch && !m_errors.empty()) {
-            m_line.write("tesselin-cli: " + m_file + ": " + m_errors + '\n');
+            const std::string keptText =
+                kept ? "; " + terminalSafe(kept->string()) + " of an earlier run is left as it was"
+                     : std::string();
+            m_line.write("tesselin-cli: " + terminalSafe(m_file) + ": " + m_errors + keptText +
+                         '\n');
         }
     }
 
@@ -99,9 +106,9 @@ public:
         : m_options(options), m_report(report), m_line(line), m_columns(std::move(columns)) {}
 
     void showSummary(double dataLength, double firstPoint, double lastPoint) override {
-        m_report.info("Length of data set is: " + numberText(dataLength) +
-                      "\nFirst point is located at: " + numberText(firstPoint) +
-                      "\nLast point is located at: " + numberText(lastPoint));
+        m_report.info("Length of data set is: " + numberText(dataLength));
+        m_report.info("First point is located at: " + numberText(firstPoint));
+        m_report.info("Last point is located at: " + numberText(lastPoint));
     }
     void message(std::string_view text, std::string_view) override {
         m_report.info("tesselin-cli: " + std::string(text));
@@ -139,9 +146,9 @@ public:
     void accept(Parameter parameter, double value) override {
         m_accepted[static_cast<int>(parameter)] = value;
         if (parameter == Parameter::MaxPeriod) {
-            m_report.info("Number of Bins: " + numberText(m_accepted[0]) +
-                          "\nMinimum Period: " + numberText(m_accepted[1]) +
-                          "\nMaximum Period: " + numberText(m_accepted[2]));
+            m_report.info("Number of Bins: " + numberText(m_accepted[0]));
+            m_report.info("Minimum Period: " + numberText(m_accepted[1]));
+            m_report.info("Maximum Period: " + numberText(m_accepted[2]));
         }
     }
     std::vector<BinRow> compute(const BinningWork& work) override {
@@ -199,8 +206,10 @@ private:
     sigset_t m_old;
 };
 
+// Writes the results to standard output or to the file; `makeFolder` makes
+// the file's folder first (the mirrored folders under --output-dir).
 int writeResults(const std::string& text, const std::optional<std::filesystem::path>& output,
-                 Report& report) {
+                 Report& report, bool makeFolder = false) {
     if (!output) {
         errno = 0;
         std::fwrite(text.data(), 1, text.size(), stdout);
@@ -212,6 +221,13 @@ int writeResults(const std::string& text, const std::optional<std::filesystem::p
         return kSuccess;
     }
     try {
+        if (std::error_code ec; makeFolder && output->has_parent_path() &&
+                                !std::filesystem::is_directory(output->parent_path(), ec)) {
+            std::filesystem::create_directories(output->parent_path(), ec);
+            if (ec) {
+                throw Failure::fromErrno(ec.value(), output->parent_path(), FileAction::Write);
+            }
+        }
         const InterruptionsHeldBack held;
         writeFileAtomically(*output, text);
     } catch (const Failure& failure) {
@@ -289,12 +305,12 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
     }
     line.endRun();  // before the results, which may go to the same terminal
     if (options.outputFormat == "csv") {
-        return writeResults(resultsCsv(analysis), output, report);
+        return writeResults(resultsCsv(analysis), output, report, options.batch);
     }
     if (options.outputFormat == "json") {
-        return writeResults(resultsJson(analysis, data, source), output, report);
+        return writeResults(resultsJson(analysis, data, source), output, report, options.batch);
     }
-    return writeResults(resultsFileText(analysis.results), output, report);
+    return writeResults(resultsFileText(analysis.results), output, report, options.batch);
 }
 // A cell as a CSV field: quoted when it holds a separator, a quote or a line
 // break (or starts or ends with a space), its quotes doubled.
@@ -364,34 +380,41 @@ int run(const Options& options) {
         }
     }
     bool allSucceeded = true;
+    bool onlyBadArguments = true;
     int status = kSuccess;
     for (const std::string& file : options.files) {
         Report report(line, file, options.batch);
-        line.beginRun(std::filesystem::path(file).filename().string());
+        line.beginRun(terminalSafe(std::filesystem::path(file).filename().string()));
         const std::optional<std::filesystem::path> output =
             options.batch       ? std::optional(resultsPathFor(file, options))
             : options.hasOutput ? std::optional<std::filesystem::path>(options.output)
                                 : std::nullopt;
+        // Whatever fails inside one data set fails it alone: the batch goes on.
         try {
             status = analyse(file, output, options, report, line);
         } catch (const Failure& failure) {
             report.failure(failure);
             status = kImportFailed;
         } catch (const std::bad_alloc&) {
-            report.failure(Failure::outOfMemory("Out of memory"));
+            report.failure(Failure::outOfMemory("Out of memory: " + file +
+                                                " needs more memory than the system gives"));
+            status = kImportFailed;
+        } catch (const std::exception& error) {
+            report.error(std::string("the analysis failed: ") + error.what());
             status = kImportFailed;
         }
         line.endRun();
-        report.close();
-        if (options.batch && status != kSuccess && output) {
-            // No results of an earlier run may stand for this data set.
-            std::error_code ignored;
-            std::filesystem::remove(*output, ignored);
-        }
+        // A data set that fails keeps whatever its results file held.
+        std::error_code ec;
+        const bool kept =
+            options.batch && status != kSuccess && output && std::filesystem::exists(*output, ec);
+        report.close(kept ? output : std::nullopt);
         allSucceeded = allSucceeded && status == kSuccess;
+        onlyBadArguments = onlyBadArguments && status == kBadArguments;
     }
     if (options.batch) {
-        return allSucceeded ? kSuccess : kSomeFilesFailed;
+        // Columns that no data set has are a mistake in the arguments.
+        return allSucceeded ? kSuccess : onlyBadArguments ? kBadArguments : kSomeFilesFailed;
     }
     return status;
 }

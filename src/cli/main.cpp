@@ -3,9 +3,12 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "batch.h"
+#include "import/helper/isolated_reader.h"
 #include "import/helper/workbook_helper.h"
 #include "import/sheet.h"
 #include "options.h"
@@ -32,6 +35,11 @@ int main(int argc, char** argv) {
             std::from_chars(bytesText.begin(), bytesText.end(), bytes).ptr == bytesText.end();
         return kind && numbers ? writeWorkbookForParent(argv[2], *kind, rows, bytes)
                                : kBadArguments;
+    }
+    // This program is its own workbook reader, whatever its name or folder.
+    std::error_code ec;
+    if (const auto self = std::filesystem::read_symlink("/proc/self/exe", ec); !ec) {
+        setWorkbookHelper(self);
     }
     Options options;
     if (const auto done = parse(argc, argv, options)) {

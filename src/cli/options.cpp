@@ -2,11 +2,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
 #include <cmath>
 #include <iostream>
-#include <map>
+#include <limits>
+
+#include <unordered_map>
 #include <utility>
 
+#include "analysis/parameters.h"
 #include "common/numbers.h"
 
 namespace tesselin::cli {
@@ -68,37 +72,73 @@ int usageError(std::string_view message) {
     return kBadArguments;
 }
 
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec) &&
-           !ec;
+// A file's identity, for telling whether a results file is a data file.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+struct FileIdHash {
+    std::size_t operator()(const FileId& id) const noexcept {
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 31 +
+                                          static_cast<std::uint64_t>(id.device));
+    }
+};
+
+std::optional<FileId> fileId(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileId{status.st_dev, status.st_ino};
 }
 
 // Two data sets whose results would go to one file, or results that would
-// replace a data set, before anything runs.
+// replace a data set, before anything runs. Each path is looked at once, so
+// the check takes time in proportion to the number of files.
 std::optional<int> refuseClashingResults(const Options& options) {
-    std::map<std::filesystem::path, const std::string*> taken;
+    if (!options.batch && !options.hasOutput) {
+        return std::nullopt;
+    }
+    std::unordered_map<FileId, const std::string*, FileIdHash> inputs;
+    for (const std::string& file : options.files) {
+        if (const auto id = fileId(file)) {
+            inputs.emplace(*id, &file);
+        }
+    }
+    std::unordered_map<std::string, const std::string*> taken;
     for (const std::string& file : options.files) {
         const std::filesystem::path results =
             options.batch ? resultsPathFor(file, options) : std::filesystem::path(options.output);
-        if (!options.batch && !options.hasOutput) {
-            continue;
-        }
-        for (const std::string& input : options.files) {
-            if (sameFile(results, input)) {
+        if (const auto id = fileId(results)) {
+            if (const auto input = inputs.find(*id); input != inputs.end()) {
                 return usageError("the results of " + file + " would replace the data file " +
-                                  input);
+                                  *input->second);
             }
         }
-        const auto [at, added] = taken.emplace(results, &file);
+        if (!options.batch) {
+            continue;
+        }
+        const auto [at, added] = taken.emplace(results.lexically_normal().string(), &file);
         if (!added) {
-            return usageError(*at->second + " and " + file + " would both write " +
-                              at->first.string() +
+            return usageError(*at->second + " and " + file + " would both write " + at->first +
                               "; rename one, or run them with different --output-dir");
         }
     }
     return std::nullopt;
 }
+
+// A step of a path as a folder or file name under --output-dir: "%" is
+// written "%25", so that the names made for ".." and the root below never
+// come from a real name.
+std::string escapedStep(const std::string& step) {
+    std::string escaped;
+    for (const char c : step) {
+        escaped += c == '%' ? std::string("%25") : std::string(1, c);
+    }
+    return escaped;
+}
+
 }  // namespace
 
 std::optional<DataKind> dataKindNamed(std::string_view name) {
@@ -117,8 +157,25 @@ std::optional<DataKind> dataKindNamed(std::string_view name) {
 
 std::filesystem::path resultsPathFor(const std::string& file, const Options& options) {
     const std::string extension = options.outputFormat == "text" ? "txt" : options.outputFormat;
-    return std::filesystem::path(options.outputDir) /
-           (std::filesystem::path(file).stem().string() + ".results." + extension);
+    std::filesystem::path input = std::filesystem::path(file).lexically_normal();
+    std::filesystem::path results(options.outputDir);
+    if (input.is_absolute()) {
+        // Under the working folder, as if given from there; elsewhere from
+        // the root.
+        std::error_code ec;
+        const std::filesystem::path here = std::filesystem::current_path(ec);
+        const std::filesystem::path relative =
+            ec ? std::filesystem::path() : input.lexically_relative(here);
+        if (!relative.empty() && *relative.begin() != "..") {
+            input = relative;
+        } else {
+            results /= "%2F";
+        }
+    }
+    for (const std::filesystem::path& step : input.relative_path().parent_path()) {
+        results /= step == ".." ? std::string("%2E%2E") : escapedStep(step.string());
+    }
+    return results / (escapedStep(input.stem().string()) + ".results." + extension);
 }
 
 std::optional<int> parse(int argc, char** argv, Options& options) {
@@ -143,8 +200,16 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     for (const auto& [name, value] : valued) {
         app.add_option(name, *value);
     }
+    // "--" ends the options: what follows are files, "-x.csv" too.
+    int optionCount = argc;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--") {
+            optionCount = i;
+            break;
+        }
+    }
     try {
-        app.parse(argc, argv);
+        app.parse(optionCount, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << kUsage;
         return kSuccess;
@@ -161,6 +226,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     }
     if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
         return usageError("unknown option " + extras.front());
+    }
+    for (int i = optionCount + 1; i < argc; ++i) {
+        options.files.emplace_back(argv[i]);
     }
     if (options.files.empty()) {
         return usageError("no data file given");
@@ -205,6 +273,29 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
             std::cerr << "tesselin-cli: " << name << ": '" << *value << "' is not a number\n";
             return kBadArguments;
         }
+    }
+    // The parameters that no data set can change are checked before any
+    // file is read or written.
+    const auto refused = [&](const char* option, std::vector<std::string_view> messages) {
+        return messages.empty() ? std::nullopt
+                                : std::optional(usageError(std::string(option) + ": " +
+                                                           std::string(messages.front())));
+    };
+    const double unbounded = std::numeric_limits<double>::infinity();
+    const double minimum = options.hasMin ? leadingNumberValue(options.min) : 0.0;
+    if (const auto bad =
+            options.hasBins ? refused("--bins", binNumberMessages(leadingNumberValue(options.bins)))
+                            : std::nullopt) {
+        return bad;
+    }
+    if (const auto bad = refused("--min", minPeriodMessages(minimum, unbounded))) {
+        return bad;
+    }
+    if (const auto bad = options.hasMax
+                             ? refused("--max", maxPeriodMessages(leadingNumberValue(options.max),
+                                                                  minimum, unbounded))
+                             : std::nullopt) {
+        return bad;
     }
     if (app.count("--threads") > 0) {
         const auto threads = strictNumber(options.threads);

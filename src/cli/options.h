@@ -39,7 +39,13 @@ std::optional<int> parse(int argc, char** argv, Options& options);
 std::optional<DataKind> dataKindNamed(std::string_view name);
 
 // Where --output-dir puts the results of a data set: star.csv gives
-// DIR/star.results.txt (.csv, .json for those output formats).
+// DIR/star.results.txt (.csv, .json for those output formats), and the
+// folders of the path come along, survey/2023/star.csv giving
+// DIR/survey/2023/star.results.txt, so that data sets of one name in
+// different folders keep their results apart. An absolute path under the
+// working folder counts from there; another comes under DIR/%2F/, a ".." step
+// as %2E%2E (and a "%" of a name as %25): every input has a results path of
+// its own, inside DIR.
 std::filesystem::path resultsPathFor(const std::string& file, const Options& options);
 
 }  // namespace tesselin::cli

@@ -26,8 +26,9 @@ namespace {
 
 using testing::CliRun;
 
-CliRun runCli(const std::string& arguments, const testing::TempDir& dir) {
-    return testing::runTesselinCli(arguments, dir);
+CliRun runCli(const std::string& arguments, const testing::TempDir& dir,
+              const std::filesystem::path& in = {}) {
+    return testing::runTesselinCli(arguments, dir, in);
 }
 
 TEST(TesselinCli, WritesTheResultsFileOfTheReferenceComputation) {
@@ -95,6 +96,7 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
     } cases[] = {
         {data + " --x 0 --y 1 --bins 0", 2, "The number of bins must be greater than 0."},
         {data + " --x 0 --y 1 --min 5", 2, "must be shorter than the length"},
+        {data + " --x 0 --y 1 -- " + data, 2, "several data files need --output-dir"},
         {data + " --x 0 --y 0", 2, "Please enter valid column numbers"},
         {data + " --x 0 --y abc", 2, "no column is named 'abc'; the data set has no column names"},
         {data + " --x 0", 2, "both --x and --y"},
@@ -112,14 +114,15 @@ TEST(TesselinCli, ExitsWithTheStatusThatSaysWhatWentWrong) {
          "nothing to analyse: no row has both Col. 1 (--x) and Col. 0 (--y) filled"},
         {empty + " --x JD --y mag", 3, "the data file is empty"},
         {binary + " --x 0 --y 1 --format text", 4, "holds binary data, not text"},
-        {unix + " --x 0 --y 1 --bins 0", 2, "First point is located at: 1700000000\n"},
+        {unix + " --x 0 --y 1 --max 1E12", 2, "First point is located at: 1700000000\n"},
         {huge + " --x 0 --y 1", 2, "beyond the largest number"},
         {wide + " --x 0 --y 1", 2, "an edge or midpoint of them would lie beyond"},
         {us + " --x t --y mag", 4,
          "the dates of Col. 0 t read both ways: 3/1/2024 6:00 is 3 January 2024 (day first) or 1 "
          "March 2024 (month first)"},
         {us + " --x t --y mag --date-order ymd", 2, "--date-order is dmy (day first) or mdy"},
-        {us + " --x t --y mag --date-order mdy --bins 0", 2, "First point is located at: 45352.25"},
+        {us + " --x t --y mag --date-order mdy --max 1E12", 2,
+         "First point is located at: 45352.25"},
         {same + " --x 0 --y 1", 3, "length of 0"},
         {data + " --x 0 --y 1 >/dev/full", 1, "could not be written to standard output"},
     };
@@ -225,30 +228,65 @@ TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
     const testing::TempDir dir;
     const std::string good = dir.write("star.txt", "1 2\n2 5\n4 4\n").string();
     const std::string named = dir.write("river.csv", "t,level\n1,2\n3,1\n").string();
-    const std::string words = dir.write("words.txt", "a\n").string();
-    const std::string missing = (dir.path() / "gone.txt").string();
-    std::filesystem::create_directory(dir.path() / "other");
-    const std::string twin = dir.write("other/star.csv", "1,2\n2,3\n").string();
     const auto out = dir.path() / "results";
+    const auto in = [&](const std::string& arguments) {
+        return runCli(arguments, dir, dir.path());
+    };
+    dir.write("words.txt", "a\n");
 
+    // Given from the working folder: results beside their names in DIR;
+    // a data set that fails keeps the results an earlier run left.
     std::filesystem::create_directory(out);
     dir.write("results/words.results.txt", "from an earlier run");
-    CliRun run = runCli(good + " " + words + " " + named + " " + missing +
-                            " --x 0 --y 1 --output-dir " + out.string(),
-                        dir);
+    CliRun run = in("star.txt words.txt river.csv gone.txt --x 0 --y 1 --output-dir results");
     EXPECT_EQ(run.status, 5);
     EXPECT_EQ(fileText(out / "star.results.txt"), runCli(good + " --x 0 --y 1", dir).out);
     EXPECT_EQ(fileText(out / "river.results.txt"), runCli(named + " --x 0 --y 1", dir).out);
-    EXPECT_FALSE(std::filesystem::exists(out / "words.results.txt"));
+    EXPECT_EQ(fileText(out / "words.results.txt"), "from an earlier run");
     // One line for each data set that failed, naming it.
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
-    EXPECT_NE(run.err.find(words + ": nothing to analyse"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(missing + ": Error 53"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("words.txt: nothing to analyse"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("results/words.results.txt of an earlier run is left as it was"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("gone.txt: Error 53"), std::string::npos) << run.err;
+
+    // A survey of one file name in many folders, in two runs (as the chunks
+    // of xargs or a job array run): nothing replaces anything.
+    for (const char* year : {"2023", "2024"}) {
+        std::filesystem::create_directories(dir.path() / "survey" / year);
+        dir.write(std::string("survey/") + year + "/star.csv",
+                  std::string("JD,mag\n1,") + year + "\n3,2\n");
+        run = in((std::string("survey/") + year + "/star.csv --x JD --y mag --output-dir results")
+                     .c_str());
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+    EXPECT_NE(fileText(out / "survey/2023/star.results.txt"),
+              fileText(out / "survey/2024/star.results.txt"));
+    EXPECT_FALSE(fileText(out / "survey/2023/star.results.txt").empty());
+    // Paths that leave the working folder stay inside DIR, apart.
+    run = in("../" + std::filesystem::path(dir.path()).filename().string() +
+             "/star.txt --x 0 --y 1 --output-dir results");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(
+        std::filesystem::exists(out / "%2E%2E" / dir.path().filename() / "star.results.txt"));
+
+    // Parameters and columns that no data set can take touch nothing.
+    const auto before = std::distance(std::filesystem::recursive_directory_iterator(out),
+                                      std::filesystem::recursive_directory_iterator());
+    for (const char* wrong : {"--x 0 --y 1 --bins 0", "--x 0 --y 1 --min -1", "--x JDD --y mag"}) {
+        run = in((std::string("survey/2023/star.csv words.txt ") + wrong + " --output-dir results")
+                     .c_str());
+        EXPECT_EQ(run.status, 2) << wrong << run.err;
+        EXPECT_EQ(fileText(out / "words.results.txt"), "from an earlier run");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(out),
+                            std::filesystem::recursive_directory_iterator()),
+              before);
 
     run = runCli(
         good + " " + named + " --x 0 --y 1 --output-format json --output-dir " + out.string(), dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::filesystem::exists(out / "river.results.json"));
 
     // Refused before anything runs.
     const auto unmade = dir.path() / "unmade";
@@ -256,18 +294,19 @@ TEST(TesselinCli, AnalysesManyDataSetsIntoOneFolder) {
         std::string arguments;
         const char* says;
     } refused[] = {
-        {good + " " + twin + " --output-dir " + unmade.string(), "would both write"},
+        {good + " " + dir.write("star.csv", "1,2\n2,3\n").string() + " --output-dir " +
+             unmade.string(),
+         "would both write"},
         {good + " " + named, "several data files need --output-dir"},
         {good + " --output x --output-dir " + unmade.string(), "cannot be given together"},
         {good + " --threads 0", "--threads is a whole number"},
-        {good + " " + dir.write("star.results.txt", "1 2\n").string() + " --output-dir " +
-             dir.path().string(),
+        {"star.txt " + dir.write("star.results.txt", "1 2\n").string() + " --output-dir .",
          "would replace the data file"},
         {good + " --output " + good, "would replace the data file"},
         {good + " --x 1", "--x is given more than once"},
     };
     for (const auto& r : refused) {
-        run = runCli(r.arguments + " --x 0 --y 1", dir);
+        run = in(r.arguments + " --x 0 --y 1");
         EXPECT_EQ(run.status, 2) << r.arguments;
         EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
     }

@@ -8,9 +8,11 @@
 
 namespace tesselin::testing {
 
-CliRun runTesselinCli(const std::string& arguments, const TempDir& dir) {
+CliRun runTesselinCli(const std::string& arguments, const TempDir& dir,
+                      const std::filesystem::path& in) {
     const auto err = dir.path() / "cli-stderr.txt";
-    const std::string command = std::string(TESSELIN_CLI) + " " + arguments + " 2>" + err.string();
+    const std::string command = (in.empty() ? std::string() : "cd " + in.string() + " && ") +
+                                std::string(TESSELIN_CLI) + " " + arguments + " 2>" + err.string();
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -22,8 +24,8 @@ CliRun runTesselinCli(const std::string& arguments, const TempDir& dir) {
     }
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err);
-    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    std::ifstream errors(err);
+    run.err.assign(std::istreambuf_iterator<char>(errors), {});
     return run;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "support/TempDir.h"
@@ -13,7 +14,9 @@ struct CliRun {
 };
 
 // Runs the real tesselin-cli program with the given arguments (a shell
-// command line), keeping its standard error in a file of `dir`.
-CliRun runTesselinCli(const std::string& arguments, const TempDir& dir);
+// command line), keeping its standard error in a file of `dir`; in the folder
+// `in` when one is given.
+CliRun runTesselinCli(const std::string& arguments, const TempDir& dir,
+                      const std::filesystem::path& in = {});
 
 }  // namespace tesselin::testing
