@@ -180,6 +180,25 @@ TEST(TesselinCli, LeavesOutOrWarnsOfCellsThatAreNoNumbers) {
     }
 }
 
+// What a file says reaches the terminal as text: a column name that would
+// set the terminal's title, a cell that would return to the start of the
+// line, a file name that would forge another line.
+TEST(TesselinCli, QuotesTheTextsOfFilesWithTheirControlCharactersEscaped) {
+    const testing::TempDir dir;
+    const std::string hostile =
+        dir.write("titles.csv", "t,\x1b]0;owned\x07mag\n1,2\n2,\"\rOK done\"\n3,4\n").string();
+    CliRun run = runCli(hostile + " --x t --y 1 --bins 1", dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1b\x07\r"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'\\rOK done' in row 2 of Col. 1 \\x1b]0;owned\\x07mag"),
+              std::string::npos)
+        << run.err;
+    const std::string named = dir.write("a\nb.csv", "").string();
+    run = runCli("'" + named + "' --x 0 --y 1 --output-dir " + dir.path().string(), dir);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("a\\nb.csv: the data file is empty"), std::string::npos) << run.err;
+}
+
 // Files it does not read are named for what they are, whatever --format says,
 // and so is a workbook opened as text.
 TEST(TesselinCli, NamesWhatItCannotReadWhateverFormatIsChosen) {
