@@ -49,9 +49,33 @@ private:
     bool m_kept = false;
 };
 
+// A link that the kernel would not follow either (its protected-symlinks
+// rule): one in a sticky folder that anyone may write to, such as /tmp,
+// owned neither by this user nor by the folder's owner. Another user may
+// have planted it there to turn a write elsewhere.
+void refuseAPlantedLink(const std::filesystem::path& link, const std::filesystem::path& requested) {
+    struct stat linkStatus {};
+    struct stat folderStatus {};
+    const std::filesystem::path folder =
+        link.has_parent_path() ? link.parent_path() : std::filesystem::path(".");
+    if (::lstat(link.c_str(), &linkStatus) != 0 || ::stat(folder.c_str(), &folderStatus) != 0) {
+        return;  // reading the link then fails with the system's own reason
+    }
+    const bool shared =
+        (folderStatus.st_mode & S_ISVTX) != 0 && (folderStatus.st_mode & S_IWOTH) != 0;
+    if (shared && linkStatus.st_uid != ::geteuid() && linkStatus.st_uid != folderStatus.st_uid) {
+        throw Failure(FailureNumber::PathFileAccessError,
+                      "Path/File access error: " + requested.string() +
+                          " is a link that another user made in the shared folder " +
+                          folder.string() +
+                          "; it is not followed (the system would not follow it either)");
+    }
+}
+
 // The path a chain of symbolic links ends at, whether or not a file is there
 // yet, so that the file a link names gets the new content and the link stays
-// a link (a dangling link gets its file).
+// a link (a dangling link gets its file). Links are followed as the kernel
+// would follow them (see refuseAPlantedLink).
 std::filesystem::path followLinks(const std::filesystem::path& requested) {
     constexpr int kMostLinks = 40;  // as the kernel allows
     std::filesystem::path path = requested;
@@ -60,6 +84,7 @@ std::filesystem::path followLinks(const std::filesystem::path& requested) {
         if (links == kMostLinks) {
             throwWriteFailure(requested, ELOOP);
         }
+        refuseAPlantedLink(path, requested);
         const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
         if (ec) {
             throwWriteFailure(requested, ec.value());

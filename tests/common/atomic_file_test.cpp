@@ -106,6 +106,40 @@ TEST(WriteFileAtomically, ReplacesAFileOthersHoldOpenAndFollowsLinks) {
     EXPECT_EQ(read(dir.path() / "later.txt"), "made");
 }
 
+// In a sticky folder anyone may write to, a link follows as the kernel's
+// protected-symlinks rule would let it: one that another user planted there
+// is refused and the file it points to keeps its bytes; one of the folder's
+// owner, or of this user, is written through.
+TEST(WriteFileAtomically, FollowsLinksInASharedFolderOnlyAsTheSystemWould) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "making another user's link needs root";
+    }
+    const testing::TempDir dir;
+    const auto target = dir.write("own.txt", "mine");
+    const auto shared = dir.path() / "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared,
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    const struct {
+        const char* name;
+        uid_t owner;  // of the link
+        bool followed;
+    } links[] = {{"planted.txt", 65534, false}, {"mine.txt", 0, true}};
+    for (const auto& l : links) {
+        const auto link = shared / l.name;
+        std::filesystem::create_symlink(target, link);
+        ASSERT_EQ(::lchown(link.c_str(), l.owner, l.owner), 0);
+        if (l.followed) {
+            writeFileAtomically(link, "through");
+            EXPECT_EQ(read(target), "through");
+        } else {
+            EXPECT_FAILURE(writeFileAtomically(link, "forged"), FailureNumber::PathFileAccessError,
+                           "is a link that another user made in the shared folder");
+            EXPECT_EQ(read(target), "mine");
+        }
+    }
+}
+
 TEST(WriteFileAtomically, ReportsAFolderWithoutWritePermission) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root writes everywhere";
