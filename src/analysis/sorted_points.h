@@ -6,27 +6,13 @@
 #include <cstdint>
 #include <numeric>
 #include <span>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "analysis/extraction.h"
 #include "common/Progress.h"
+#include "common/threads.h"
 
 namespace tesselin {
-
-// Starts a thread of the computation; false when the system cannot start one
-// (no memory for its stack, a limit on threads): the caller then does that
-// thread's work with fewer threads, never fails for it.
-template <typename Work>
-bool startThread(std::vector<std::jthread>& threads, Work& work, std::size_t index) {
-    try {
-        threads.emplace_back(work, index);
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    }
-}
 
 // Points sorted by X, kept as two arrays so that the inner loops stream them.
 struct SortedPoints {
@@ -56,6 +42,13 @@ inline double fromOrderedKey(std::uint64_t key) {
 template <typename Item>
 void radixSort(std::vector<Item>& items) {
     const std::size_t n = items.size();
+    if (n < (std::size_t{1} << 13)) {
+        // Its tables of 65,536 counts cost more than a small series: a
+        // comparison sort, stable as the radix sort is, gives the same order.
+        std::stable_sort(items.begin(), items.end(),
+                         [](const Item& a, const Item& b) { return a.key < b.key; });
+        return;
+    }
     std::vector<Item> spare(n);
     std::vector<std::size_t> start(std::size_t{1} << 16);
     for (int shift = 0; shift < 64; shift += 16) {

@@ -2,16 +2,20 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "analysis/analysis_run.h"
 #include "analysis/column_choice.h"
@@ -23,6 +27,7 @@
 #include "common/Progress.h"
 #include "common/atomic_file.h"
 #include "common/numbers.h"
+#include "common/threads.h"
 #include "import/data_set.h"
 #include "import/text/column_names.h"
 #include "progress_line.h"
@@ -37,8 +42,11 @@ namespace {
 // (names, cells, failures) has its control characters escaped.
 class Report {
 public:
-    Report(ProgressLine& line, const std::string& file, bool batch)
-        : m_line(line), m_file(file), m_batch(batch) {}
+    // `collected`, when given, receives a batch's failure line instead of
+    // standard error (data sets analysed side by side print in order).
+    Report(ProgressLine& line, const std::string& file, bool batch,
+           std::string* collected = nullptr)
+        : m_line(line), m_file(file), m_batch(batch), m_collected(collected) {}
 
     void info(const std::string& text) {
         if (!m_batch) {
@@ -62,8 +70,13 @@ public:
             const std::string keptText =
                 kept ? "; " + terminalSafe(kept->string()) + " of an earlier run is left as it was"
                      : std::string();
-            m_line.write("tesselin-cli: " + terminalSafe(m_file) + ": " + m_errors + keptText +
-                         '\n');
+            const std::string line =
+                "tesselin-cli: " + terminalSafe(m_file) + ": " + m_errors + keptText + '\n';
+            if (m_collected != nullptr) {
+                *m_collected = line;
+            } else {
+                m_line.write(line);
+            }
         }
     }
 
@@ -71,6 +84,7 @@ private:
     ProgressLine& m_line;
     const std::string& m_file;
     bool m_batch;
+    std::string* m_collected;
     std::string m_errors;
 };
 
@@ -165,11 +179,20 @@ private:
 };
 
 // Ctrl-C (or a polite kill) ends the program at once. No results file is
-// open then: results are written with these signals held back, so that a
-// file is either complete or not begun.
+// left half written: a thread writes results with these signals held back,
+// and the ending waits for the writes under way (data sets analysed side by
+// side write on several threads), so that a file is either complete or not
+// begun.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+std::atomic<int> resultsBeingWritten{0};
+std::atomic<bool> ending{false};
 
 extern "C" void endAtOnce(int signal) {
+    ending = true;
+    while (resultsBeingWritten > 0) {
+        const timespec pause{0, 1'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
     constexpr std::string_view kSaid = "\ntesselin-cli: interrupted\n";
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kSaid.data(), kSaid.size());
     ::_exit(128 + signal);
@@ -188,14 +211,20 @@ void endAtOnceOnInterrupt() {
     }
 }
 
+sigset_t endingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : kEndingSignals) {
+        sigaddset(&signals, signal);
+    }
+    return signals;
+}
+
+// Holds the ending signals back on this thread while it lives.
 class InterruptionsHeldBack {
 public:
     InterruptionsHeldBack() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : kEndingSignals) {
-            sigaddset(&held, signal);
-        }
+        const sigset_t held = endingSignals();
         pthread_sigmask(SIG_BLOCK, &held, &m_old);
     }
     ~InterruptionsHeldBack() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
@@ -204,6 +233,31 @@ public:
 
 private:
     sigset_t m_old;
+};
+
+// A write of results that an ending waits for; none begins once the program
+// is ending.
+class ResultsWrite {
+public:
+    ResultsWrite() {
+        ++resultsBeingWritten;
+        if (ending) {
+            --resultsBeingWritten;
+            m_allowed = false;
+        }
+    }
+    ~ResultsWrite() {
+        if (m_allowed) {
+            --resultsBeingWritten;
+        }
+    }
+    ResultsWrite(const ResultsWrite&) = delete;
+    ResultsWrite& operator=(const ResultsWrite&) = delete;
+    bool allowed() const noexcept { return m_allowed; }
+
+private:
+    const InterruptionsHeldBack m_held;
+    bool m_allowed = true;
 };
 
 // Writes the results to standard output or to the file; `makeFolder` makes
@@ -228,8 +282,12 @@ int writeResults(const std::string& text, const std::optional<std::filesystem::p
                 throw Failure::fromErrno(ec.value(), output->parent_path(), FileAction::Write);
             }
         }
-        const InterruptionsHeldBack held;
-        writeFileAtomically(*output, text);
+        const ResultsWrite writing;
+        if (!writing.allowed()) {
+            return kOutputFailed;  // ending: the signal's handler ends the program
+        }
+        // A batch flushes its results once, at its end.
+        writeFileAtomically(*output, text, makeFolder ? Flush::Later : Flush::Now);
     } catch (const Failure& failure) {
         report.failure(failure);
         return kOutputFailed;
@@ -367,6 +425,101 @@ int printTable(const Options& options) {
     return writeResults(text, outputOf(options), report);
 }
 
+namespace {
+
+// Analyses one data set and writes its results; its failure line goes to
+// `collected` when one is given. Returns the exit status of the data set.
+int analyseOne(const std::string& file, const Options& options, ProgressLine& line,
+               std::string* collected = nullptr) {
+    Report report(line, file, options.batch, collected);
+    line.beginRun(terminalSafe(std::filesystem::path(file).filename().string()));
+    const std::optional<std::filesystem::path> output =
+        options.batch       ? std::optional(resultsPathFor(file, options))
+        : options.hasOutput ? std::optional<std::filesystem::path>(options.output)
+                            : std::nullopt;
+    int status = kSuccess;
+    // Whatever fails inside one data set fails it alone: the batch goes on.
+    try {
+        status = analyse(file, output, options, report, line);
+    } catch (const Failure& failure) {
+        report.failure(failure);
+        status = kImportFailed;
+    } catch (const std::bad_alloc&) {
+        report.failure(Failure::outOfMemory("Out of memory: " + file +
+                                            " needs more memory than the system gives"));
+        status = kImportFailed;
+    } catch (const std::exception& error) {
+        report.error(std::string("the analysis failed: ") + error.what());
+        status = kImportFailed;
+    }
+    line.endRun();
+    // A data set that fails keeps whatever its results file held.
+    std::error_code ec;
+    const bool kept =
+        options.batch && status != kSuccess && output && std::filesystem::exists(*output, ec);
+    report.close(kept ? output : std::nullopt);
+    return status;
+}
+
+// How many data sets of a batch are analysed side by side, each by one
+// thread: for many small series that beats threads within each. A batch
+// with a large file (more than 32 MB) goes one data set at a time, so that
+// two large ones never need their memory at once.
+std::size_t sideBySide(const Options& options) {
+    const unsigned threads = options.threadCount != 0
+                                 ? options.threadCount
+                                 : std::max(1u, std::thread::hardware_concurrency());
+    if (!options.batch || threads < 2 || options.files.size() < 2) {
+        return 1;
+    }
+    constexpr std::uintmax_t kLarge = std::uintmax_t{32} << 20;
+    for (const std::string& file : options.files) {
+        std::error_code ec;
+        if (const auto size = std::filesystem::file_size(file, ec); !ec && size > kLarge) {
+            return 1;
+        }
+    }
+    return std::min<std::size_t>(threads, options.files.size());
+}
+
+// The data sets of a batch on `workers` threads; their failure lines are
+// printed in the order of the files. Returns each data set's exit status.
+std::vector<int> analyseSideBySide(const Options& options, std::size_t workers) {
+    const std::size_t count = options.files.size();
+    Options single = options;
+    single.threadCount = 1;
+    std::vector<int> statuses(count, kSuccess);
+    std::vector<std::string> lines(count);
+    std::vector<bool> done(count, false);
+    std::size_t printed = 0;
+    std::mutex printing;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](std::size_t) {
+        ProgressLine quiet(false);
+        for (std::size_t i = next++; i < count; i = next++) {
+            statuses[i] = analyseOne(options.files[i], single, quiet, &lines[i]);
+            const std::lock_guard lock(printing);
+            done[i] = true;
+            for (; printed < count && done[printed]; ++printed) {
+                std::cerr << lines[printed] << std::flush;
+            }
+        }
+    };
+    {
+        // The workers leave the ending signals to this thread.
+        std::vector<std::jthread> threads;
+        {
+            const InterruptionsHeldBack held;
+            for (std::size_t t = 1; t < workers && startThread(threads, work, t); ++t) {
+            }
+        }
+        work(0);
+    }
+    return statuses;
+}
+
+}  // namespace
+
 int run(const Options& options) {
     endAtOnceOnInterrupt();
     ProgressLine line(!options.quiet);
@@ -379,38 +532,23 @@ int run(const Options& options) {
             return kOutputFailed;
         }
     }
-    bool allSucceeded = true;
-    bool onlyBadArguments = true;
-    int status = kSuccess;
-    for (const std::string& file : options.files) {
-        Report report(line, file, options.batch);
-        line.beginRun(terminalSafe(std::filesystem::path(file).filename().string()));
-        const std::optional<std::filesystem::path> output =
-            options.batch       ? std::optional(resultsPathFor(file, options))
-            : options.hasOutput ? std::optional<std::filesystem::path>(options.output)
-                                : std::nullopt;
-        // Whatever fails inside one data set fails it alone: the batch goes on.
-        try {
-            status = analyse(file, output, options, report, line);
-        } catch (const Failure& failure) {
-            report.failure(failure);
-            status = kImportFailed;
-        } catch (const std::bad_alloc&) {
-            report.failure(Failure::outOfMemory("Out of memory: " + file +
-                                                " needs more memory than the system gives"));
-            status = kImportFailed;
-        } catch (const std::exception& error) {
-            report.error(std::string("the analysis failed: ") + error.what());
-            status = kImportFailed;
+    std::vector<int> statuses;
+    if (const std::size_t workers = sideBySide(options); workers > 1) {
+        statuses = analyseSideBySide(options, workers);
+    } else {
+        for (const std::string& file : options.files) {
+            statuses.push_back(analyseOne(file, options, line));
         }
-        line.endRun();
-        // A data set that fails keeps whatever its results file held.
-        std::error_code ec;
-        const bool kept =
-            options.batch && status != kSuccess && output && std::filesystem::exists(*output, ec);
-        report.close(kept ? output : std::nullopt);
-        allSucceeded = allSucceeded && status == kSuccess;
-        onlyBadArguments = onlyBadArguments && status == kBadArguments;
+    }
+    const int status = statuses.back();
+    const bool allSucceeded =
+        std::all_of(statuses.begin(), statuses.end(), [](int s) { return s == kSuccess; });
+    const bool onlyBadArguments =
+        std::all_of(statuses.begin(), statuses.end(), [](int s) { return s == kBadArguments; });
+    if (options.batch && !flushFileSystem(options.outputDir)) {
+        std::cerr << "tesselin-cli: the results in " << terminalSafe(options.outputDir)
+                  << " could not be flushed to disk\n";
+        return kOutputFailed;
     }
     if (options.batch) {
         // Columns that no data set has are a mistake in the arguments.

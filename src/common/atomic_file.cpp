@@ -105,7 +105,8 @@ std::string temporaryName(const std::string& target) {
 
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+void writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes,
+                         Flush flush) {
     std::error_code ec;
     const std::filesystem::path path = followLinks(requested);
     const auto type = std::filesystem::status(path, ec).type();
@@ -153,13 +154,23 @@ void writeFileAtomically(const std::filesystem::path& requested, std::string_vie
         mode = 0666 & ~mask;
     }
     ::fchmod(temporary.fd(), mode);
-    if (::fsync(temporary.fd()) != 0 || temporary.close() != 0) {
+    if ((flush == Flush::Now && ::fsync(temporary.fd()) != 0) || temporary.close() != 0) {
         throwWriteFailure(path, errno);
     }
     if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
         throwWriteFailure(path, errno);
     }
     temporary.keep();
+}
+
+bool flushFileSystem(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
 }
 
 }  // namespace tesselin
