@@ -83,22 +83,10 @@ SpreadsheetKind spreadsheetKind(DataKind kind) {
     }
 }
 
-std::string describe(SpreadsheetKind kind) {
-    switch (kind) {
-        case SpreadsheetKind::Xlsx:
-            return "an Excel 2007 or later workbook (.xlsx)";
-        case SpreadsheetKind::Ods:
-            return "an OpenDocument spreadsheet (.ods)";
-        default:
-            return "an Excel 97-2003 or 5.0/95 workbook (.xls)";
-    }
-}
-
 // Refuses, by what it is, a text or binary file opened as a workbook (an old
 // Excel file is refused by sniff itself).
 void checkWorkbook(const std::filesystem::path& path, SpreadsheetKind kind) {
-    const std::string wanted =
-        kind == SpreadsheetKind::Any ? std::string("a workbook") : describe(kind);
+    const std::string wanted = describeKind(kind);
     switch (sniff(path)) {
         case Content::Text: {
             const std::string extension = lowerExtension(path);
@@ -149,7 +137,7 @@ void checkText(const std::filesystem::path& path, const std::string& what) {
         case Content::Zip: {
             std::string kind;
             try {
-                kind = describe(describeWorkbookIsolated(path));
+                kind = describeKind(describeWorkbookIsolated(path));
             } catch (const Failure& failure) {
                 const bool unread = failure.number() == FailureNumber::NotAValidPassword ||
                                     failure.description().find(

@@ -54,6 +54,20 @@ std::string_view spreadsheetKindName(SpreadsheetKind kind) {
     return "any";
 }
 
+std::string describeKind(SpreadsheetKind kind) {
+    switch (kind) {
+        case SpreadsheetKind::Xls:
+            return "an Excel 97-2003 or 5.0/95 workbook (.xls)";
+        case SpreadsheetKind::Xlsx:
+            return "an Excel 2007 or later workbook (.xlsx)";
+        case SpreadsheetKind::Ods:
+            return "an OpenDocument spreadsheet (.ods)";
+        case SpreadsheetKind::Any:
+            break;
+    }
+    return "a workbook (.xls, .xlsx or .ods)";
+}
+
 std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name) {
     for (const SpreadsheetKind kind : {SpreadsheetKind::Xls, SpreadsheetKind::Xlsx,
                                        SpreadsheetKind::Ods, SpreadsheetKind::Any}) {

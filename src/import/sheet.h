@@ -43,6 +43,9 @@ inline constexpr std::uint32_t kSheetColumns = 16'384;
 enum class SpreadsheetKind { Xls, Xlsx, Ods, Any };
 
 std::string_view spreadsheetKindName(SpreadsheetKind kind);  // "xls", "xlsx", "ods", "any"
+// The kind as messages name it: "an Excel 2007 or later workbook (.xlsx)";
+// "a workbook (.xls, .xlsx or .ods)" for Any.
+std::string describeKind(SpreadsheetKind kind);
 std::optional<SpreadsheetKind> spreadsheetKindNamed(std::string_view name);
 
 struct SheetTable {

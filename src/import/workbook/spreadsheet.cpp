@@ -28,11 +28,11 @@ enum class Content { Xls, Xlsx, Ods, OtherZip, Empty, Other };
 std::string describe(Content content) {
     switch (content) {
         case Content::Xls:
-            return "an Excel 97-2003 or 5.0/95 workbook (.xls)";
+            return describeKind(SpreadsheetKind::Xls);
         case Content::Xlsx:
-            return "an Excel 2007 or later workbook (.xlsx)";
+            return describeKind(SpreadsheetKind::Xlsx);
         case Content::Ods:
-            return "an OpenDocument spreadsheet (.ods)";
+            return describeKind(SpreadsheetKind::Ods);
         case Content::OtherZip:
             return "a zip archive that holds no spreadsheet";
         case Content::Empty:
@@ -120,14 +120,11 @@ OpenedWorkbook openWorkbook(xls::WorkbookFile& file, SpreadsheetKind requested,
     }
     if (content == Content::Other) {
         // The .xls filter keeps its old words; the others say what the file is.
-        throw Failure::notAWorkbook(name,
-                                    requested == SpreadsheetKind::Xls
-                                        ? "is not " + describe(wanted) + "."
-                                        : "is no workbook but a text or other file, not " +
-                                              (requested == SpreadsheetKind::Any
-                                                   ? std::string("a workbook (.xls, .xlsx or .ods)")
-                                                   : describe(wanted)) +
-                                              ". Open it as the kind of file it is.");
+        throw Failure::notAWorkbook(name, requested == SpreadsheetKind::Xls
+                                              ? "is not " + describe(wanted) + "."
+                                              : "is no workbook but a text or other file, not " +
+                                                    describeKind(requested) +
+                                                    ". Open it as the kind of file it is.");
     }
     if (requested != SpreadsheetKind::Any && content != wanted) {
         throw Failure::notAWorkbook(name, "is " + describe(content) + ", not " + describe(wanted) +
