@@ -100,17 +100,26 @@ std::optional<int> refuseClashingResults(const Options& options) {
     if (!options.batch && !options.hasOutput) {
         return std::nullopt;
     }
+    // Only a results file that exists already can be a data file: in a new
+    // folder none does, and the data files need not be looked at.
+    std::error_code ec;
+    const bool existingFolder = !options.batch || std::filesystem::exists(options.outputDir, ec);
     std::unordered_map<FileId, const std::string*, FileIdHash> inputs;
-    for (const std::string& file : options.files) {
-        if (const auto id = fileId(file)) {
-            inputs.emplace(*id, &file);
-        }
-    }
+    bool inputsKnown = false;
     std::unordered_map<std::string, const std::string*> taken;
+    taken.reserve(options.files.size());
     for (const std::string& file : options.files) {
         const std::filesystem::path results =
             options.batch ? resultsPathFor(file, options) : std::filesystem::path(options.output);
-        if (const auto id = fileId(results)) {
+        if (const auto id = existingFolder ? fileId(results) : std::nullopt) {
+            if (!inputsKnown) {
+                for (const std::string& data : options.files) {
+                    if (const auto dataId = fileId(data)) {
+                        inputs.emplace(*dataId, &data);
+                    }
+                }
+                inputsKnown = true;
+            }
             if (const auto input = inputs.find(*id); input != inputs.end()) {
                 return usageError("the results of " + file + " would replace the data file " +
                                   *input->second);
