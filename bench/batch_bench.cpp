@@ -1,6 +1,6 @@
-// A survey of many small series through the real tesselin-cli: 2,000 CSV
-// files of 1,000 points each analysed into one results folder, as the
-// README's recipe runs them (one invocation takes them all).
+// Batches through the real tesselin-cli: a survey of 2,000 CSV files of
+// 1,000 points each analysed into one results folder (one invocation takes
+// them all), and the checks before a run of 100,000 names.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -43,6 +43,22 @@ void BM_SurveyOfSmallSeries(benchmark::State& state) {
                                                    benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SurveyOfSmallSeries)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The checks before a batch runs, over 100,000 names (the last one given
+// twice, so that the run is refused once every name has been looked at).
+void BM_ChecksOf100000Names(benchmark::State& state) {
+    const tesselin::testing::TempDir dir;
+    std::string names;
+    for (int i = 0; i < 100000; ++i) {
+        names += " d" + std::to_string(i % 100) + "/" + std::to_string(i);
+    }
+    const std::string command = "cd " + dir.path().string() + " && " + TESSELIN_CLI + names +
+                                " d0/0 --x 0 --y 1 --output-dir out 2>/dev/null";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::system(command.c_str()));
+    }
+}
+BENCHMARK(BM_ChecksOf100000Names)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
