@@ -130,6 +130,16 @@ TEST(ReadWorkbook, ReadsTheFirstWorksheetOfWorkbooksWrittenAtTestTime) {
         {"Book beside Workbook",
          {.biff8 = true, .sheets = {values}, .bookStream = {{macros}}},
          valuesRead},
+        // What other writers write: a number format of no characters without
+        // its flags byte, and a formula under the id of Excel 4.0 (0x0406).
+        {"an empty format code, an old formula id",
+         {.biff8 = true,
+          .sheets = {{.rows = {{1.0}},
+                      .extraRecords = {{0x0406, std::string("\x01\0\0\0\x0F\0", 6) +
+                                                    std::string("\0\0\0\0\0\0\x14\x40", 8) +
+                                                    std::string(8, '\0')}}}},
+          .globalsRecords = {{0x041E, std::string("\xA4\0\0\0", 4)}}},
+         {{"1"}, {"5"}}},
     };
     for (const auto& c : cases) {
         const auto file = dir.path() / "book.xls";

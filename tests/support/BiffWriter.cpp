@@ -207,6 +207,11 @@ Bytes workbookStream(const BiffWorkbook& workbook, const std::vector<BiffSheet>&
         }
         globals.record(0x00E0, xf);
     }
+    for (const RawRecord& raw : workbook.globalsRecords) {
+        Bytes data;
+        data.text(raw.data);
+        globals.record(raw.type, data);
+    }
     std::vector<std::size_t> offsetFields;
     for (const BiffSheet& sheet : sheets) {
         Bytes bound;

@@ -54,6 +54,7 @@ struct BiffWorkbook {
     std::optional<std::vector<BiffSheet>> bookStream{};
     // The directory entry claims this many bytes more than the stream has.
     std::uint32_t claimedExtraBytes = 0;
+    std::vector<RawRecord> globalsRecords{};  // after the cell formats
 };
 
 void writeBiffWorkbook(const std::filesystem::path& path, const BiffWorkbook& workbook);
