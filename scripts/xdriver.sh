@@ -13,6 +13,9 @@ start_display() {  # starts Xvfb on a free display and exports DISPLAY
   export DISPLAY=":$n"
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR
+  # The program's settings (remembered folders) stay out of the user's own.
+  XDG_CONFIG_HOME=$(mktemp -d)
+  export XDG_CONFIG_HOME
   for _ in $(seq 50); do
     xdotool getmouselocation >/dev/null 2>&1 && return 0
     sleep 0.1
@@ -23,7 +26,7 @@ start_display() {  # starts Xvfb on a free display and exports DISPLAY
 
 stop_display() {
   kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$XDG_RUNTIME_DIR"
+  rm -rf "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 }
 
 window() {  # waits for the newest visible window with this exact title, focuses it, prints its id

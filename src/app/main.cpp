@@ -6,6 +6,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The settings (the folders the file dialogs start in) are kept in
+    // ~/.config/Tesselin/Tesselin.conf.
+    QApplication::setOrganizationName(QStringLiteral("Tesselin"));
     QApplication::setApplicationName(QStringLiteral("Tesselin"));
 
     tesselin::modGlobals globals;

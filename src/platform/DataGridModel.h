@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QString>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "common/DataGrid.h"
 
@@ -49,15 +52,32 @@ private:
     };
 
     QString cellText(int row, int col) const;
+    QVariant shownText(int row, int col, int role) const;
 
     DataGrid m_grid;
 };
 
 // The grid control of both windows ("MSFlexGrid1"): a read-only view of the
-// model whose caption row stays in view; there is no fixed column.
-QTableView* makeGridView(QWidget* parent, DataGridModel* model);
+// model whose caption row stays in view; there is no fixed column. Its
+// columns start `columnTwips` wide and the user may resize them; captions and
+// cells show their whole text as a tool tip.
+QTableView* makeGridView(QWidget* parent, DataGridModel* model, int columnTwips);
 
-// Gives every column of the view, present and to come, a width in twips.
-void setColumnWidths(QTableView* view, int twips);
+// The smallest font, in points, that fitColumnsToWidth chooses.
+inline constexpr double kSmallestGridPoints = 6.5;
+
+// What a column must show whole: its caption and the widest of its values.
+struct ColumnTexts {
+    QString caption;
+    std::vector<QString> widestValues;
+};
+
+// Makes the columns of a grid `widthPixels` wide show their texts whole, side
+// by side, with no horizontal scroll bar (the frame and a vertical scroll bar
+// aside): the grid's font gets smaller where the texts need it, each column
+// starts as wide as its texts need, and the room left over is shared out.
+// Returns the starting widths in pixels.
+std::vector<int> fitColumnsToWidth(QTableView* view, std::span<const ColumnTexts> columns,
+                                   int widthPixels);
 
 }  // namespace tesselin

@@ -15,6 +15,16 @@ QString toQString(const std::string& text) {
     return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// The window a box belongs to, and stays in front of: the modal window that
+// asks (the results window asks its questions before a window manager may
+// have made it the active window), else the active window.
+QWidget* owner() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
+}
+
 // "Excel (*.xls)|*.xls|Text (*.txt)|*.txt" -> {"Excel (*.xls)", "Text (*.txt)"},
 // each entry carrying its pattern in parentheses as Qt expects.
 QStringList nameFilters(const std::string& filter) {
@@ -31,7 +41,7 @@ QStringList nameFilters(const std::string& filter) {
 }
 
 std::optional<FileChoice> runFileDialog(const FileRequest& request, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(owner());
     dialog.setAcceptMode(mode);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // The program asks its own overwrite question.
@@ -40,6 +50,9 @@ std::optional<FileChoice> runFileDialog(const FileRequest& request, QFileDialog:
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    }
+    if (!request.directory.empty()) {
+        dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(request.directory)));
     }
     dialog.selectFile(QString::fromStdString(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -53,7 +66,7 @@ std::optional<FileChoice> runFileDialog(const FileRequest& request, QFileDialog:
 }  // namespace
 
 MessageAnswer QtDialogs::messageBox(const MessageRequest& request) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(owner());
     box.setWindowTitle(toQString(request.title));
     box.setText(toQString(request.text));
     switch (request.icon) {
@@ -118,8 +131,8 @@ MessageAnswer QtDialogs::messageBox(const MessageRequest& request) {
 std::string QtDialogs::inputBox(const InputRequest& request) {
     bool accepted = false;
     const QString text = QInputDialog::getText(
-        QApplication::activeWindow(), toQString(request.title), toQString(request.prompt),
-        QLineEdit::Normal, QString::fromStdString(request.defaultText), &accepted);
+        owner(), toQString(request.title), toQString(request.prompt), QLineEdit::Normal,
+        QString::fromStdString(request.defaultText), &accepted);
     return accepted ? text.toStdString() : std::string();
 }
 

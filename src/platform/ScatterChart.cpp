@@ -6,17 +6,21 @@
 #include <QMenu>
 #include <QPdfWriter>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 
 #include "common/atomic_file.h"
 #include "common/numbers.h"
+#include "platform/recent_folders.h"
 #include "ui/Dialogs.h"
 #include "ui/modUtils.h"
 
 namespace tesselin {
 namespace {
 
-constexpr double kMarkerPixels = 8;  // the marker size of the chart's design
+constexpr double kMarkerPixels = 8;       // the marker size of the chart's design
+constexpr std::size_t kDenseFrom = 3000;  // points; beyond, the markers get smaller
+constexpr double kSmallestMarkerPixels = 2;
 const QColor kPlotBackground(250, 250, 250);
 constexpr double kMarginShare = 0.04;  // of the data range, on each side
 constexpr std::string_view kImageFilter = "PNG image (*.png)|*.png|PDF document (*.pdf)|*.pdf";
@@ -40,12 +44,28 @@ void setUpAxis(QCPAxis* axis) {
 
 }  // namespace
 
+QCPScatterStyle scatterMarker(std::size_t pointCount) {
+    if (pointCount <= kDenseFrom) {
+        return {QCPScatterStyle::ssDiamond, QPen(Qt::black), QBrush(Qt::NoBrush), kMarkerPixels};
+    }
+    // Outlined diamonds by the ten thousand run into one black mass. Filled
+    // dots without an outline, smaller and lighter as the points grow
+    // denser, let the shape of the series show, and where it is densest.
+    const double sparseness =
+        std::sqrt(static_cast<double>(kDenseFrom) / static_cast<double>(pointCount));
+    const double size = std::max(kSmallestMarkerPixels, kMarkerPixels / 2 * sparseness);
+    const int alpha = std::clamp(static_cast<int>(std::lround(224 * sparseness)), 64, 255);
+    return {QCPScatterStyle::ssCircle, QPen(Qt::NoPen), QBrush(QColor(0, 0, 0, alpha)), size};
+}
+
 ScatterChart::ScatterChart(Dialogs& dialogs, QWidget* parent)
     : QCustomPlot(parent), m_dialogs(dialogs) {
     m_series = addGraph();
     m_series->setLineStyle(QCPGraph::lsNone);
-    m_series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDiamond, QPen(Qt::black),
-                                              QBrush(Qt::NoBrush), kMarkerPixels));
+    // No lines; and a marker without an outline of its own gets none, not
+    // the series' default pen.
+    m_series->setPen(QPen(Qt::NoPen));
+    m_series->setScatterStyle(scatterMarker(0));
     m_series->setAdaptiveSampling(false);  // every point is drawn
     axisRect()->setBackground(QBrush(kPlotBackground));
     setUpAxis(xAxis);
@@ -62,6 +82,7 @@ void ScatterChart::setPoints(std::span<const DataPoint> points) {
     }
     // Points keep their order by X in the container; a scatter draws them all.
     m_series->data()->set(sorted, false);
+    m_series->setScatterStyle(scatterMarker(points.size()));
     rescaleToPoints();
     replot();
 }
@@ -128,18 +149,22 @@ void ScatterChart::saveImageAs() {
     runUnderFailureHandler(m_dialogs, [this] {
         // A name without an extension gets the chosen type's, before the
         // question whether to replace a file of that name.
-        const auto path = askSavePath(
-            m_dialogs, {.filter = std::string(kImageFilter), .filterIndex = 1, .fileName = {}},
-            [](const FileChoice& choice) {
-                std::filesystem::path named = choice.path;
-                if (!named.has_extension()) {
-                    named += choice.filterIndex == 2 ? ".pdf" : ".png";
-                }
-                return named;
-            });
+        const auto path = askSavePath(m_dialogs,
+                                      {.filter = std::string(kImageFilter),
+                                       .filterIndex = 1,
+                                       .fileName = {},
+                                       .directory = startFolder(FolderUse::Save)},
+                                      [](const FileChoice& choice) {
+                                          std::filesystem::path named = choice.path;
+                                          if (!named.has_extension()) {
+                                              named += choice.filterIndex == 2 ? ".pdf" : ".png";
+                                          }
+                                          return named;
+                                      });
         if (!path) {
             return;
         }
+        rememberFolderOf(FolderUse::Save, *path);
         const bool pdf = QString::fromStdString(path->extension().string())
                              .compare(QLatin1String(".pdf"), Qt::CaseInsensitive) == 0;
         const QByteArray bytes = picture(pdf ? QStringLiteral("pdf") : QStringLiteral("png"));

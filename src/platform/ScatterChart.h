@@ -2,6 +2,7 @@
 
 #include <qcustomplot.h>
 
+#include <cstddef>
 #include <span>
 
 #include "analysis/chart_points.h"
@@ -10,12 +11,17 @@ namespace tesselin {
 
 class Dialogs;
 
+// The marker of a series of this many points: the design's outlined diamond
+// up to a few thousand points, beyond that filled dots without an outline,
+// smaller and lighter the more points there are.
+QCPScatterStyle scatterMarker(std::size_t pointCount);
+
 // The scatter chart of both windows: one series of unfilled black diamonds
-// without connecting lines on a light grey plot area, each axis scaled to
-// its own data. Beyond that, what users of plotting tools expect: the wheel
-// zooms, dragging pans, a double click returns to the automatic scales, the
-// point under the mouse shows its values, and the context menu saves or
-// copies the picture.
+// (small dots for a dense series) without connecting lines on a light grey
+// plot area, each axis scaled to its own data. Beyond that, what users of
+// plotting tools expect: the wheel zooms, dragging pans, a double click
+// returns to the automatic scales, the point under the mouse shows its
+// values, and the context menu saves or copies the picture.
 class ScatterChart : public QCustomPlot {
     Q_OBJECT
 

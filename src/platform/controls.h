@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QString>
@@ -54,6 +56,27 @@ inline void place(QWidget* widget, const TwipsRect& rect) {
 inline void placeCaption(QWidget* caption, const TwipsRect& rect) {
     place(caption, rect);
     caption->resize(std::max(caption->width(), caption->sizeHint().width()), caption->height());
+}
+
+// The width a label or a text box needs to show its whole text.
+inline int wholeTextWidth(const QWidget* control) {
+    if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        // The box's own size hint is made for 17 x's; the frame and margins
+        // around them stay, the x's give way to the text, the cursor and a
+        // little air.
+        const QFontMetrics metrics(box->font());
+        return box->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x')) +
+               metrics.horizontalAdvance(box->text()) + 4;
+    }
+    return control->sizeHint().width();
+}
+
+// Puts a control that shows a value at its place, widened where the value
+// needs more room than the designed width gives, up to `roomTwips`.
+inline void placeValue(QWidget* control, const TwipsRect& rect, int roomTwips) {
+    place(control, rect);
+    const int room = std::max(control->width(), twipsToPixels(roomTwips));
+    control->resize(std::clamp(wholeTextWidth(control), control->width(), room), control->height());
 }
 
 }  // namespace tesselin

@@ -25,6 +25,7 @@
 #include "platform/DataGridModel.h"
 #include "platform/ScatterChart.h"
 #include "platform/controls.h"
+#include "platform/recent_folders.h"
 #include "platform/twips.h"
 #include "results/results_layout.h"
 #include "ui/Dialogs.h"
@@ -36,6 +37,20 @@ namespace tesselin {
 namespace {
 
 constexpr std::string_view kSaveFilter = "Text (*.txt)|*.txt";
+
+// What the results grid's columns must show whole: values take at most 14
+// characters (all digits, or a mantissa with a signed exponent); a count of
+// pairs, at most ten digits.
+std::vector<ColumnTexts> resultsColumnTexts() {
+    const std::vector<QString> value = {QStringLiteral("88888888888888"),
+                                        QStringLiteral("8.8888888E+888")};
+    std::vector<ColumnTexts> columns;
+    for (const std::string& caption : kResultsCaptions) {
+        columns.push_back({QString::fromStdString(caption), value});
+    }
+    columns.back().widestValues = {QStringLiteral("8888888888")};
+    return columns;
+}
 
 }  // namespace
 
@@ -63,7 +78,12 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
     unfilled.setRows(0);
     unfilled.setCols(0);
     m_model = new DataGridModel(std::move(unfilled), this);
-    MSFlexGrid1 = makeGridView(m_client, m_model);
+    MSFlexGrid1 = makeGridView(m_client, m_model, kResultsGridColumnWidth);
+    // The columns and the font are chosen for the window as it opens without
+    // a frame, the narrowest it is at its designed size.
+    fitColumnsToWidth(
+        MSFlexGrid1, resultsColumnTexts(),
+        twipsToPixels(resultsWindowLayout(kResultsClientWidth, kResultsClientHeight).grid.width));
     MSChart1 = new ScatterChart(m_dialogs, m_client);
     MSChart1->setObjectName(QStringLiteral("MSChart1"));
 
@@ -112,35 +132,47 @@ void frmResults::showEvent(QShowEvent* event) {
     LaidOutWindow::showEvent(event);
     if (!m_shownOnce) {
         // The run starts once the window is on screen, not on later
-        // activations (such as the closing of its own boxes).
+        // activations (such as the closing of its own boxes). The window comes
+        // to the front first, active, so that the summary shows while the
+        // first question is asked: a window manager may otherwise keep the
+        // main window, whose button opened this one, on top.
         m_shownOnce = true;
-        QTimer::singleShot(0, this, &frmResults::Form_Activate);
+        QTimer::singleShot(0, this, [this] {
+            raise();
+            activateWindow();
+            Form_Activate();
+        });
     }
 }
 
 void frmResults::Form_Resize() {
     const TwipsSize outer = outerTwips();
-    const ResultsLayout layout = resultsWindowLayout(outer.width, outer.height);
-    setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
+    m_layout = resultsWindowLayout(outer.width, outer.height);
+    const ResultsLayout& layout = m_layout;
     place(MSChart1, layout.chart);
     place(MSFlexGrid1, layout.grid);
     placeCaption(Label1, layout.Label1);
     placeCaption(Label4, layout.Label4);
     place(CmdGraph, layout.CmdGraph);
     place(GridBtn, layout.GridBtn);
-    place(Text1, layout.Text1);
-    place(BinNumberLbl, layout.BinNumberLbl);
     place(CmdRestart, layout.CmdRestart);
     placeCaption(Label2, layout.Label2);
     placeCaption(Label5, layout.Label5);
-    place(Text2, layout.Text2);
-    place(MinPeriodLbl, layout.MinPeriodLbl);
     place(cmdBack, layout.cmdBack);
     placeCaption(Label3, layout.Label3);
     placeCaption(Label6, layout.Label6);
-    place(Text3, layout.Text3);
-    place(MaxPeriodLbl, layout.MaxPeriodLbl);
     place(ExitCmd, layout.ExitCmd);
+    placeValues();
+}
+
+void frmResults::placeValues() {
+    const ResultsLayout& layout = m_layout;
+    placeValue(Text1, layout.Text1, layout.valueBoxRoom);
+    placeValue(Text2, layout.Text2, layout.valueBoxRoom);
+    placeValue(Text3, layout.Text3, layout.valueBoxRoom);
+    placeValue(BinNumberLbl, layout.BinNumberLbl, layout.valueLabelRoom);
+    placeValue(MinPeriodLbl, layout.MinPeriodLbl, layout.valueLabelRoom);
+    placeValue(MaxPeriodLbl, layout.MaxPeriodLbl, layout.valueLabelRoom);
 }
 
 void frmResults::Form_Load() {
@@ -165,6 +197,7 @@ void frmResults::ResetAnalysis() {
     BinNumberLbl->clear();
     MinPeriodLbl->clear();
     MaxPeriodLbl->clear();
+    placeValues();
 }
 
 void frmResults::Form_Activate() {
@@ -188,6 +221,7 @@ void frmResults::showSummary(double dataLength, double firstPoint, double lastPo
         box->setCursorPosition(0);
         box->setToolTip(text);
     }
+    placeValues();
 }
 
 void frmResults::message(std::string_view text, std::string_view title) {
@@ -224,6 +258,7 @@ void frmResults::accept(Parameter parameter, double value) {
             MaxPeriodLbl->setText(shown);
             break;
     }
+    placeValues();
 }
 
 std::vector<BinRow> frmResults::compute(const BinningWork& work) {
@@ -309,9 +344,11 @@ void frmResults::mnuSave_Click() {
                           "There are no results to save: no analysis has been completed yet.");
         }
         // The name is used as typed: no extension is added.
-        if (const auto path = askSavePath(
-                m_dialogs,
-                {.filter = std::string(kSaveFilter), .filterIndex = 1, .fileName = {}})) {
+        if (const auto path = askSavePath(m_dialogs, {.filter = std::string(kSaveFilter),
+                                                      .filterIndex = 1,
+                                                      .fileName = {},
+                                                      .directory = startFolder(FolderUse::Save)})) {
+            rememberFolderOf(FolderUse::Save, *path);
             writeFileAtomically(*path, resultsFileText(*m_globals.resultsTable));
         }
     });

@@ -10,6 +10,7 @@
 #include "analysis/column_choice.h"
 #include "analysis/extraction.h"
 #include "platform/LaidOutWindow.h"
+#include "results/results_layout.h"
 
 class QLabel;
 class QLineEdit;
@@ -58,6 +59,7 @@ private:
     void Form_Load();
     void Form_Activate();
     void Form_Resize() override;
+    void placeValues();
     void ResetAnalysis();
     void fillResultsGrid();
 
@@ -75,6 +77,7 @@ private:
     const DataGrid& m_dataGrid;
     const ColumnPair m_columns;
     bool m_shownOnce = false;
+    ResultsLayout m_layout;  // for the current size
 
     AnalysisData m_data;  // DataPoints, PointCount, FirstPoint, LastPoint
     double DataLength = 0;

@@ -1,22 +1,35 @@
 #include "results/results_layout.h"
 
+#include <algorithm>
+
 namespace tesselin {
 namespace {
 
-constexpr int kGridWidth = 6255;
-constexpr int kMinUpperHeight = 2200;
+constexpr int kUpperTop = 200;
+constexpr int kGraphTop = 500;          // of the chart that the Graph button draws
+constexpr int kPanelFromBottom = 3050;  // the top of the Graph button, the panel's highest control
+constexpr int kGap = 100;               // between the upper area and the panel, and between columns
+
+// The height of something from `top` down, which stops short of the panel.
+int aboveThePanel(int top, int wanted, int height) {
+    return std::max(0, std::min(wanted, height - kPanelFromBottom - kGap - top));
+}
 
 }  // namespace
 
 ResultsLayout resultsWindowLayout(int width, int height) {
     const double w = width;
     const double h = height;
-    const int upper = h * 0.55 > kMinUpperHeight ? floorToInt(h * 0.55) : kMinUpperHeight;
+    const int upper = floorToInt(h * 0.55);
 
+    // The grid and the chart take the width less its margins: the grid's
+    // five columns show values of 14 characters whole, without a horizontal
+    // scroll bar. Where the window is lower than designed (no frame, or made
+    // smaller by the user), they end above the panel's Graph button.
     ResultsLayout layout;
-    layout.gridColumnWidth = 1250;
-    layout.chart = {floorToInt(w * 0.1 / 2), 200, floorToInt(w * 0.9), upper};
-    layout.grid = {floorToInt(w * 0.5 - 3100), 200, kGridWidth, upper};
+    layout.chart = {floorToInt(w * 0.1 / 2), kUpperTop, floorToInt(w * 0.9),
+                    aboveThePanel(kUpperTop, upper, height)};
+    layout.grid = layout.chart;
 
     // Panel controls: designed left x (at the designed width 8760), distance
     // d of the top from the bottom edge, and the designed size.
@@ -46,11 +59,14 @@ ResultsLayout resultsWindowLayout(int width, int height) {
     layout.Text3 = panel(1560, 1290, 1500, 350);
     layout.MaxPeriodLbl = panel(4320, 1290, 1305, 375);
     layout.ExitCmd = panel(6720, 1290, 1215, 375);
+    layout.valueBoxRoom = layout.BinNumberLbl.left - layout.Text1.left - kGap;
+    layout.valueLabelRoom = layout.CmdRestart.left - layout.BinNumberLbl.left - kGap;
     return layout;
 }
 
 TwipsRect resultsChartOnGraph(int width, int height) {
-    return {floorToInt(0.1 * width / 2), 500, floorToInt(0.9 * width), floorToInt(0.5 * height)};
+    return {floorToInt(0.1 * width / 2), kGraphTop, floorToInt(0.9 * width),
+            aboveThePanel(kGraphTop, floorToInt(0.5 * height), height)};
 }
 
 }  // namespace tesselin

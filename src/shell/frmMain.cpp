@@ -12,9 +12,11 @@
 #include "analysis/chart_points.h"
 #include "analysis/column_choice.h"
 #include "import/data_set.h"
+#include "import/text/local_dates.h"
 #include "platform/DataGridModel.h"
 #include "platform/ScatterChart.h"
 #include "platform/controls.h"
+#include "platform/recent_folders.h"
 #include "platform/twips.h"
 #include "results/frmResults.h"
 #include "shell/main_layout.h"
@@ -45,7 +47,7 @@ frmMain::frmMain(modGlobals& globals, Dialogs& dialogs, QWidget* parent)
     setCentralWidget(client);
 
     m_model = new DataGridModel(DataGrid(), this);
-    MSFlexGrid1 = makeGridView(client, m_model);
+    MSFlexGrid1 = makeGridView(client, m_model, kMainGridColumnWidth);
     MSChart1 = new ScatterChart(m_dialogs, client);
     MSChart1->setObjectName(QStringLiteral("MSChart1"));
     MSChart1->hide();  // until the first accepted Graph click
@@ -74,7 +76,6 @@ void frmMain::Form_Resize() {
     const TwipsSize outer = outerTwips();
     const MainLayout layout = mainWindowLayout(outer.width, outer.height);
 
-    setColumnWidths(MSFlexGrid1, layout.gridColumnWidth);
     place(MSFlexGrid1, layout.grid);
     place(MSChart1, layout.chart);
     placeCaption(Label1, layout.label1);
@@ -95,11 +96,13 @@ void frmMain::mnuOpen_Click() {
             m_dialogs.openFile({.filter = std::string(kOpenFilter),
                                 .filterIndex = m_openFilterIndex,
                                 .fileName = {},
-                                .fileMustExist = true});
+                                .fileMustExist = true,
+                                .directory = startFolder(FolderUse::Open)});
         if (!choice) {
             return;
         }
         m_openFilterIndex = choice->filterIndex;
+        rememberFolderOf(FolderUse::Open, choice->path);
         // The filter chosen in the dialog decides the import, not the file's name.
         constexpr DataKind kByFilter[] = {DataKind::Xls,
                                           DataKind::Text,
@@ -109,8 +112,27 @@ void frmMain::mnuOpen_Click() {
                                           DataKind::ByContent};
         const auto filter = static_cast<std::size_t>(std::clamp(choice->filterIndex, 1, 6) - 1);
         const DataKind kind = kByFilter[filter];
-        m_model->change([&](DataGrid& grid) { loadDataSet(grid, choice->path, kind); });
+        m_model->change([&](DataGrid& grid) {
+            try {
+                loadDataSet(grid, choice->path, kind);
+            } catch (const AmbiguousDates& dates) {
+                // Every date of a column reads both ways: the user says which.
+                loadDataSet(grid, choice->path, kind, {.dateOrder = askDateOrder(dates)});
+            }
+        });
     });
+}
+
+DateOrder frmMain::askDateOrder(const AmbiguousDates& dates) {
+    const MessageAnswer answer = m_dialogs.messageBox(
+        {.text = "The dates of " + dates.column() + " can be read two ways: " + dates.example() +
+                 " is " + dayFirstReading(dates.example()) + " or " +
+                 monthFirstReading(dates.example()) +
+                 ".\r\n\r\nAre the dates written day first?",
+         .title = "Date Order",
+         .icon = MessageIcon::Question,
+         .buttons = MessageButtons::YesNo});
+    return answer == MessageAnswer::Yes ? DateOrder::DayFirst : DateOrder::MonthFirst;
 }
 
 void frmMain::mnuExit_Click() {
@@ -146,7 +168,12 @@ void frmMain::Corrolate_Click() {
     results.exec();
     if (!results.Back) {
         close();
+        return;
     }
+    // Back to the data: a window manager may have left another window in
+    // front when the results window went.
+    raise();
+    activateWindow();
 }
 
 }  // namespace tesselin

@@ -13,8 +13,10 @@ class QTableView;
 
 namespace tesselin {
 
+class AmbiguousDates;
 class DataGrid;
 class DataGridModel;
+enum class DateOrder;
 class ScatterChart;
 class Dialogs;
 struct modGlobals;
@@ -37,6 +39,10 @@ private slots:
     void MakeGraph_Click();
 
 private:
+    // Which order dates such as 3/1/2024 of a column are written in, asked
+    // once when no date of the column tells.
+    DateOrder askDateOrder(const AmbiguousDates& dates);
+
     void Form_Load();
     void Form_Resize() override;
     void showInvalidColumns();

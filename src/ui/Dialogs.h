@@ -30,6 +30,8 @@ struct FileRequest {
     int filterIndex = 1;  // the filter selected when the dialog opens, from 1
     std::string fileName;
     bool fileMustExist = false;
+    // The folder the dialog starts in; empty: the working folder.
+    std::string directory;
 };
 
 struct FileChoice {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <memory>
 #include <string>
@@ -22,9 +23,12 @@
 namespace tesselin::testing {
 
 // The windows as a user drives them, with the boxes answered from a script.
+// Each test starts without remembered settings (the test program keeps them
+// in a folder of its own).
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() : main(globals, dialogs) { main.show(); }
+    void SetUp() override { QSettings().clear(); }
 
     // File > Open of a file chosen with the dialog's filter (1 workbook, 2 text).
     void open(const std::filesystem::path& path, int filterIndex) {

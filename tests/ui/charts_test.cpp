@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -73,6 +74,74 @@ TEST_F(ChartsTest, TheChartIsSetUpAsAScatterOfBlackDiamondsOnLightGrey) {
     }
     EXPECT_GT(grey, 400 * 300 / 3);
     EXPECT_GT(black, 3 * 8);
+}
+
+// Up to a few thousand points each is the design's outlined diamond; beyond,
+// the markers are filled dots without an outline that get smaller and
+// lighter as the series grows denser.
+TEST(ScatterChart, DenseSeriesGetSmallerMarkersWithoutAnOutline) {
+    const struct {
+        std::size_t points;
+        QCPScatterStyle::ScatterShape shape;
+        Qt::PenStyle outline;
+    } cases[] = {
+        {0, QCPScatterStyle::ssDiamond, Qt::SolidLine},
+        {3000, QCPScatterStyle::ssDiamond, Qt::SolidLine},
+        {3001, QCPScatterStyle::ssCircle, Qt::NoPen},
+        {17520, QCPScatterStyle::ssCircle, Qt::NoPen},
+        {32767, QCPScatterStyle::ssCircle, Qt::NoPen},
+    };
+    double previous = 8;
+    int previousAlpha = 255;
+    for (const auto& c : cases) {
+        const QCPScatterStyle marker = scatterMarker(c.points);
+        EXPECT_EQ(marker.shape(), c.shape) << c.points;
+        EXPECT_EQ(marker.pen().style(), c.outline) << c.points;
+        EXPECT_LE(marker.size(), previous) << c.points;
+        EXPECT_GE(marker.size(), 2) << c.points;
+        if (c.outline == Qt::NoPen) {  // lighter as they get denser, never invisible
+            EXPECT_LE(marker.brush().color().alpha(), previousAlpha) << c.points;
+            EXPECT_GE(marker.brush().color().alpha(), 64) << c.points;
+            previousAlpha = marker.brush().color().alpha();
+        }
+        previous = marker.size();
+    }
+    EXPECT_EQ(scatterMarker(3000).size(), 8);
+    EXPECT_LT(scatterMarker(17520).size(), scatterMarker(3001).size());
+}
+
+// Two years of hourly values (a daily and a yearly cycle): the preview shows
+// a band of grey and black dots, not one black mass.
+TEST_F(ChartsTest, ADensePreviewShowsTheShapeOfTheSeries) {
+    std::string data;
+    for (int hour = 0; hour < 17520; ++hour) {
+        const double day = hour / 24.0;
+        const double value = 10 + 8 * std::sin(2 * M_PI * day / 365.25) +
+                             4 * std::sin(2 * M_PI * day) + (hour * 7919 % 1000) / 400.0;
+        data += std::to_string(day) + " " + std::to_string(value) + "\r\n";
+    }
+    load(data);
+    graph("0", "1");
+    ScatterChart& chart = preview();
+    ASSERT_EQ(chart.graph(0)->dataCount(), 17520);
+    chart.resize(600, 300);
+    chart.replot();
+    const QImage image = chart.toPixmap(600, 300).toImage();
+    const QRect plot = chart.axisRect()->rect();
+    int marked = 0;
+    int black = 0;
+    int coloured = 0;
+    for (int y = plot.top(); y <= plot.bottom(); ++y) {
+        for (int x = plot.left(); x <= plot.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            marked += c.value() < 200 ? 1 : 0;
+            black += c.value() < 60 ? 1 : 0;
+            coloured += c.saturation() > 40 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(marked, plot.width() * plot.height() / 10);
+    EXPECT_LT(black, marked * 8 / 10);  // outlined diamonds: 96 %
+    EXPECT_EQ(coloured, 0);
 }
 
 TEST_F(ChartsTest, TheResultsChartShowsAverageAgainstMidpoint) {

@@ -140,6 +140,20 @@ TEST_F(ResultsWindowTest, AnalysesAnyXTheFileHoldsOrSaysWhyNot) {
     }
 }
 
+// In separated values a cell that is no number leaves its row out, and one
+// box after the summary says so; the preview leaves the same rows out.
+TEST_F(ResultsWindowTest, SaysWhichRowsItLeftOutAsNoNumbers) {
+    open(dir.write("sensor.csv", "t,mag\r\n0,1\r\n1,NA\r\n2,n/a\r\n3,4\r\n"), 5);
+    dialogs.clear();
+    answers({"1", "0", "3"});
+    const auto window = openResults();
+    EXPECT_EQ(dialogs.transcript(),
+              (Lines{"![Warning] 2 rows left out: 'NA' in row 2 of Col. 1 mag and 1 more X or Y "
+                     "cells are neither numbers nor dates.",
+                     kBinsQ, kMinQ, maxQ("3")}));
+    EXPECT_EQ(shownGrid(*window)[1], (Lines{"0", "3", "1.5", "3", "1"}));
+}
+
 TEST_F(ResultsWindowTest, ReportsTheFirstPairOfRepeatedXValuesAndThenAllOfThem) {
     load("5 1\r\n5 2\r\n6 0\r\n5 4\r\n");
     answers({"1", "0", "1"});
@@ -198,6 +212,44 @@ TEST_F(ResultsWindowTest, RunsTheAnalysisSwitchesViewsAndRestartsFromEither) {
     EXPECT_EQ(shownGrid(*window).size(), 2u);  // the new results: one bin
 }
 
+// Whether a text box shows the whole of its text: with the cursor at its
+// end, the beginning of the text is still in view.
+bool showsWholeText(QLineEdit& box) {
+    const int position = box.cursorPosition();
+    box.setCursorPosition(static_cast<int>(box.text().size()));
+    box.grab();  // the box scrolls its text as it paints
+    const bool whole = box.cursorPositionAt(QPoint(3, box.height() / 2)) == 0;
+    box.setCursorPosition(position);
+    return whole;
+}
+
+// Long values, as Julian dates and answers with many digits give them, show
+// whole at the designed size.
+TEST_F(ResultsWindowTest, ShowsTheSummaryAndTheAnswersWhole) {
+    load("2459990.1453 1\r\n2460287.999999 3\r\n2460100.5 2\r\n");
+    answers({"32767", "0.000123456789012", "297.854699000157"});
+    const auto window = openResults();
+    const Lines shown = {text(*window, "Text1"),        text(*window, "Text2"),
+                         text(*window, "Text3"),        text(*window, "BinNumberLbl"),
+                         text(*window, "MinPeriodLbl"), text(*window, "MaxPeriodLbl")};
+    EXPECT_EQ(shown, (Lines{"297.854699000251", "2459990.1453", "2460287.999999", "32767",
+                            "0.000123456789012", "297.854699000157"}));
+    for (const char* name : {"Text1", "Text2", "Text3"}) {
+        auto* box = control<QLineEdit>(*window, name);
+        EXPECT_TRUE(showsWholeText(*box)) << name;
+        EXPECT_EQ(box->cursorPosition(), 0) << name;
+    }
+    for (const char* name : {"BinNumberLbl", "MinPeriodLbl", "MaxPeriodLbl"}) {
+        const auto* label = control<QLabel>(*window, name);
+        EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+    }
+    // They stay short of the next column.
+    EXPECT_LT(control<QLineEdit>(*window, "Text1")->geometry().right(),
+              control<QLabel>(*window, "BinNumberLbl")->geometry().left());
+    EXPECT_LT(control<QLabel>(*window, "MaxPeriodLbl")->geometry().right(),
+              control<QPushButton>(*window, "ExitCmd")->geometry().left());
+}
+
 TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
     load(kExample);
     control<QLineEdit>(main, "XColumn")->setText("abc");
@@ -222,19 +274,29 @@ TEST_F(ResultsWindowTest, TheAnalysisButtonOpensTheWindowModallyAndActsOnBack) {
         dialogs.clear();
         answers({"2", "0", "3"});
         // The modal loop runs inside the click; leave the window from within
-        // it once its analysis has run.
+        // it once its results show.
+        bool inFront = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* window = qobject_cast<frmResults*>(QApplication::activeModalWidget());
-            if (window != nullptr && !text(*window, "MaxPeriodLbl").empty()) {
+            if (window != nullptr && shownGrid(*window).size() > 1) {
                 poll.stop();
+                inFront = QApplication::activeWindow() == window;
                 way.leave(*window);
             }
         });
         poll.start(5);
+        main.activateWindow();
         click(main, "Corrolate");
         EXPECT_EQ(dialogs.transcript().size(), 3u) << way.name;
         EXPECT_EQ(main.isVisible(), way.mainStays) << way.name;
+        // The results window came to the front; leaving it for the main
+        // window brings that to the front.
+        EXPECT_TRUE(inFront) << way.name;
+        QCoreApplication::processEvents();
+        if (way.mainStays) {
+            EXPECT_EQ(QApplication::activeWindow(), &main) << way.name;
+        }
     }
 }
 
