@@ -322,7 +322,14 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
 
     std::vector<DoubleDouble> sums(bins);
     std::vector<std::int64_t> counts(bins, 0);
-    const std::size_t parts = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(bins, 1));
+    // Each part sweeps with a tree of its own (about 17 bytes a point): the
+    // trees together stay within a budget, so that more threads never
+    // multiply the memory of a long series (ten million points take two).
+    constexpr std::size_t kTreesBudget = std::size_t{400} << 20;
+    const std::size_t treeBytes = 17 * std::max<std::size_t>(n, 1);
+    const std::size_t affordable = std::max<std::size_t>(1, kTreesBudget / treeBytes);
+    const std::size_t parts = std::clamp<std::size_t>(std::min<std::size_t>(threads, affordable), 1,
+                                                      std::max<std::size_t>(bins, 1));
     // Each part sums its own bins; a part that fails (out of memory) hands
     // its exception back to this thread.
     std::vector<std::exception_ptr> failures(parts);
