@@ -36,10 +36,11 @@ sets of any number of rows.
   --output OUT      write the results to OUT instead of standard output;
                     an existing OUT is replaced only once the new file is
                     complete
-  --output-dir DIR  write the results of each FILE to DIR/NAME.results.txt
-                    (.results.csv, .results.json), NAME being the file's name
-                    without its extension; a file that fails is reported in
-                    one line and the others go on
+  --output-dir DIR  write the results of each FILE to DIR/PATH/NAME.results.txt
+                    (.results.csv, .results.json), PATH being the folders of
+                    FILE's path and NAME its name without the extension; a
+                    file that fails is reported in one line, keeps its
+                    earlier results, and the others go on
   --output-format F text (the results file of Tesselin, the default), csv or
                     json (the same rows at full precision; json also says what
                     produced them)
@@ -48,7 +49,8 @@ sets of any number of rows.
                     first number above 12 means day first, a second month
                     first)
   --threads N       the threads of the computation (default: one per core);
-                    the results do not depend on it
+                    a batch analyses that many data sets side by side; the
+                    results do not depend on it
   --quiet           no progress line (shown on a terminal for long runs)
   --table           instead of analysing FILE, print it as CSV as Tesselin's
                     grid would hold it (without the grid's row limit): the
@@ -64,7 +66,7 @@ data set.
 Exit status: 0 success; 1 the results could not be written; 2 bad arguments,
 columns or parameters; 3 no data to analyse; 4 the file could not be imported;
 5 with --output-dir, one or more of the data sets failed; 128 + the signal's
-number when interrupted (130 for Ctrl-C).
+number when interrupted (130 for Ctrl-C). -- ends the options.
 )";
 
 int usageError(std::string_view message) {
