@@ -414,6 +414,21 @@ TEST(ZipWorkbooks, TakeWhatRealWritersWriteAndRefuseWhatWouldBeAGuess) {
          nullptr,
          {}},
         {"a comment on an ODS cell", note, {{"JD"}}, nullptr, {}},
+        {"a workbook part of another name, as the package names it",
+         [&] {
+             auto entries =
+                 renamed(xlsx(values), {{"xl/workbook.xml", "xl/book.xml"},
+                                        {"xl/_rels/workbook.xml.rels", "xl/_rels/book.xml.rels"}});
+             entries.emplace_back(
+                 "_rels/.rels",
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                 "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                     rel + "/officeDocument\" Target=\"xl/book.xml\"/></Relationships>");
+             return entries;
+         }(),
+         {{"", "a\r\nb_x0000_c\xF0\x9F\x98\x80", "2"}},
+         nullptr,
+         {}},
         {"two entries of one name",
          [&] {
              auto entries = xlsx(values);

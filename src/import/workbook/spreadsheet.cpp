@@ -85,7 +85,7 @@ Content identify(GsfInput* input, std::unique_ptr<ZipArchive>& zip, const std::s
                                     "is an Excel binary workbook (.xlsb), which this program does "
                                     "not read. Save it as .xlsx and open that.");
     }
-    if (zip->has("xl/workbook.xml")) {
+    if (zip->has(xlsxWorkbookPart(*zip))) {
         return Content::Xlsx;
     }
     if (zip->text("mimetype", kOdsMimeType.size() + 64) == kOdsMimeType) {

@@ -394,9 +394,34 @@ private:
 
 }  // namespace
 
+std::string xlsxWorkbookPart(const ZipArchive& archive) {
+    // The package's relationships name the main part; nearly every writer
+    // calls it xl/workbook.xml.
+    std::string part;
+    Collector packageRelationships([&](std::string_view element, const char** attributes) {
+        const char* type = attribute(attributes, "Type");
+        const char* target = attribute(attributes, "Target");
+        if (element == "Relationship" && part.empty() && type != nullptr && target != nullptr &&
+            std::string_view(type).ends_with("/officeDocument")) {
+            part = partPath("", target);
+        }
+    });
+    if (archive.has("_rels/.rels")) {
+        XmlParser::parse(archive, "_rels/.rels", packageRelationships, false);
+    }
+    return !part.empty() && archive.has(part) ? part : std::string("xl/workbook.xml");
+}
+
 SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t mostRows,
                                    const CellSink& onCell) {
     const std::string& name = archive.name();
+    // The workbook part, its folder and its relationships.
+    const std::string workbookPart = xlsxWorkbookPart(archive);
+    const std::size_t slash = workbookPart.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : workbookPart.substr(0, slash + 1);
+    const std::string relationshipsPart =
+        folder + "_rels/" + workbookPart.substr(folder.size()) + ".rels";
     // The sheets in workbook order, and the date system.
     std::vector<std::string> sheetIds;
     bool dates1904 = false;
@@ -408,12 +433,12 @@ SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t most
             dates1904 = isTrue(attribute(attributes, "date1904"));
         }
     });
-    XmlParser::parse(archive, "xl/workbook.xml", workbook);
+    XmlParser::parse(archive, workbookPart, workbook);
 
     // What each relationship points to, and of which type.
     std::unordered_map<std::string, std::pair<std::string, std::string>> related;
-    std::string sharedPath = "xl/sharedStrings.xml";
-    std::string stylesPath = "xl/styles.xml";
+    std::string sharedPath = folder + "sharedStrings.xml";
+    std::string stylesPath = folder + "styles.xml";
     Collector relationships([&](std::string_view element, const char** attributes) {
         const char* id = attribute(attributes, "Id");
         const char* type = attribute(attributes, "Type");
@@ -421,7 +446,7 @@ SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t most
         if (element != "Relationship" || id == nullptr || type == nullptr || target == nullptr) {
             return;
         }
-        const std::string path = partPath("xl/", target);
+        const std::string path = partPath(folder, target);
         const std::string_view kind(type);
         if (kind.ends_with("/sharedStrings")) {
             sharedPath = path;
@@ -430,7 +455,7 @@ SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t most
         }
         related[id] = {std::string(kind), path};
     });
-    XmlParser::parse(archive, "xl/_rels/workbook.xml.rels", relationships);
+    XmlParser::parse(archive, relationshipsPart, relationships);
 
     std::string sheetPath;
     for (const std::string& id : sheetIds) {

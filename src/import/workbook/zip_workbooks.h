@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "import/sheet.h"
 
@@ -18,6 +19,10 @@ class ZipArchive;
 // counted but not sent. Malformed or hostile content is a damaged workbook.
 SheetExtent readFirstXlsxWorksheet(const ZipArchive& archive, std::uint32_t mostRows,
                                    const CellSink& onCell);
+
+// The workbook part of an .xlsx package: the one its relationships name
+// (_rels/.rels), else xl/workbook.xml.
+std::string xlsxWorkbookPart(const ZipArchive& archive);
 
 // Reads the first table of an OpenDocument spreadsheet (.ods) in the same
 // way: office:value numbers, date-value and time-value as serial numbers,
