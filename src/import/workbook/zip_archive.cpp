@@ -79,16 +79,17 @@ std::optional<std::vector<CentralEntry>> centralDirectory(GsfInput* input) {
     if (u32At(*tail, end) != 0x06054b50) {
         return std::nullopt;
     }
-    std::uint64_t count = u16At(*tail, end + 10);
+    // The entries are taken as they stand in the directory: a count that
+    // disagrees with them is no reason to refuse an archive the library reads.
+    const bool manyEntries = u16At(*tail, end + 10) == 0xFFFF;
     std::uint64_t directorySize = u32At(*tail, end + 12);
     std::uint64_t directoryOffset = u32At(*tail, end + 16);
-    if ((count == 0xFFFF || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF) &&
+    if ((manyEntries || directorySize == 0xFFFFFFFF || directoryOffset == 0xFFFFFFFF) &&
         end >= 20 && u32At(*tail, end - 20) == 0x07064b50) {
         const auto zip64 = bytesAt(input, u64At(*tail, end - 20 + 8), 56);
         if (!zip64 || u32At(*zip64, 0) != 0x06064b50) {
             return std::nullopt;
         }
-        count = u64At(*zip64, 32);
         directorySize = u64At(*zip64, 40);
         directoryOffset = u64At(*zip64, 48);
     }
@@ -106,9 +107,6 @@ std::optional<std::vector<CentralEntry>> centralDirectory(GsfInput* input) {
         }
         entries.push_back({directory->substr(at + 46, nameLength), u32At(*directory, at + 16)});
         at = next;
-    }
-    if (entries.size() != count) {
-        return std::nullopt;
     }
     return entries;
 }
