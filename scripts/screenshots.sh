@@ -64,13 +64,7 @@ xdotool type --delay 10 "$csv"
 xdotool key Return
 sleep 1
 main=$(window "Tesselin Analysis")
-click "$main" $MAIN_TESSELIN
-answer 100
-answer 0
-answer 40
-results=$(window "Tesselin Analysis")
-xdotool windowmove "$results" 0 0
-sleep 0.5
+results=$(run_analysis "$main")
 snapshot results-csv "$results"
 click "$results" $RESULTS_EXIT
 echo "screenshots.sh: pictures written to docs/images/"

@@ -69,6 +69,20 @@ RESULTS_GRAPH="483 300" RESULTS_EXIT="483 414"
 
 snapshot() { :; }  # called at each view by analyse_example; screenshots.sh redefines it
 
+# Tesselin on the main window MAIN with 100 bins from 0 to 40; prints the
+# results window, moved to the corner.
+run_analysis() {
+  local results
+  click "$1" $MAIN_TESSELIN
+  answer 100
+  answer 0
+  answer 40
+  results=$(window "Tesselin Analysis")
+  xdotool windowmove "$results" 0 0
+  sleep 0.5
+  echo "$results"
+}
+
 # Starts PROGRAM and runs one analysis of EXAMPLE as a user would: File > Open,
 # Graph, Tesselin with 100 bins from 0 to 40, then Graph on the results
 # window. Leaves the program's process in PROGRAM_PID and the results window
@@ -83,13 +97,7 @@ analyse_example() {
   main=$(window "Tesselin Analysis")
   click "$main" $MAIN_GRAPH
   snapshot main-window "$main"
-  click "$main" $MAIN_TESSELIN
-  answer 100
-  answer 0
-  answer 40
-  results=$(window "Tesselin Analysis")
-  xdotool windowmove "$results" 0 0
-  sleep 0.5
+  results=$(run_analysis "$main")
   snapshot results-grid "$results"
   click "$results" $RESULTS_GRAPH
   snapshot results-chart "$results"

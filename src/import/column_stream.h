@@ -160,7 +160,6 @@ private:
     // Rows from the third on: both values, and which of them are not blank.
     std::vector<DataPoint> m_values;
     std::vector<std::uint8_t> m_filled;  // bit 1: X, 2: Y; 4 and 8: X, Y not a number
-    std::uint64_t m_bad = 0;             // cells that did not read, of either column
     // The texts of the first of them by row (a few): the message names one.
     std::map<std::uint32_t, std::pair<std::string, std::uint32_t>> m_firstBad;
 };

@@ -127,8 +127,7 @@ DateOrder frmMain::askDateOrder(const AmbiguousDates& dates) {
     const MessageAnswer answer = m_dialogs.messageBox(
         {.text = "The dates of " + dates.column() + " can be read two ways: " + dates.example() +
                  " is " + dayFirstReading(dates.example()) + " or " +
-                 monthFirstReading(dates.example()) +
-                 ".\r\n\r\nAre the dates written day first?",
+                 monthFirstReading(dates.example()) + ".\r\n\r\nAre the dates written day first?",
          .title = "Date Order",
          .icon = MessageIcon::Question,
          .buttons = MessageButtons::YesNo});

@@ -3,8 +3,8 @@
 // library's warning) and "descriptors" (which reports whether any inherited
 // descriptor survived the closing that comes before the filter).
 #include <dirent.h>
-#include <glib.h>
 #include <fcntl.h>
+#include <glib.h>
 #include <sys/mman.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>

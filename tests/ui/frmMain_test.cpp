@@ -5,10 +5,10 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-#include "platform/ScatterChart.h"
-#include "support/BiffWriter.h"
 #include "common/dates.h"
 #include "common/numbers.h"
+#include "platform/ScatterChart.h"
+#include "support/BiffWriter.h"
 #include "support/WindowTest.h"
 
 namespace tesselin {

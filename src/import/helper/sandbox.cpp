@@ -55,27 +55,7 @@ GLogWriterOutput writeToStandardError(GLogLevelFlags, const GLogField* fields, g
     return G_LOG_WRITER_HANDLED;
 }
 
-}  // namespace
-
-void closeInheritedDescriptors() {
-    if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0) {
-        return;
-    }
-    // Kernels before 5.9: close what the process's descriptor folder lists.
-    DIR* folder = ::opendir("/proc/self/fd");
-    if (folder == nullptr) {
-        refused("close_range", errno);
-    }
-    const int own = ::dirfd(folder);
-    while (const dirent* entry = ::readdir(folder)) {
-        const int fd = std::atoi(entry->d_name);
-        if (fd > 2 && fd != own) {
-            ::close(fd);
-        }
-    }
-    ::closedir(folder);
-}
-
+// What the libraries would otherwise load lazily from files, loaded now.
 void prepareLibraries() {
     // The time zone, for the C library and for GLib. GLib looks the local
     // zone up in the zone files again on every use unless TZ names it; the
@@ -98,6 +78,27 @@ void prepareLibraries() {
     g_get_charset(&charset);
     const gchar** filenameCharsets = nullptr;
     g_get_filename_charsets(&filenameCharsets);
+}
+
+}  // namespace
+
+void closeInheritedDescriptors() {
+    if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0) {
+        return;
+    }
+    // Kernels before 5.9: close what the process's descriptor folder lists.
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (folder == nullptr) {
+        refused("close_range", errno);
+    }
+    const int own = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        const int fd = std::atoi(entry->d_name);
+        if (fd > 2 && fd != own) {
+            ::close(fd);
+        }
+    }
+    ::closedir(folder);
 }
 
 #if TESSELIN_SANDBOX

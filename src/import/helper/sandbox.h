@@ -28,10 +28,8 @@ struct SandboxLimits {
 // no limits.
 void enterSandbox(const SandboxLimits& limits);
 
-// The first two steps alone: every descriptor from 3 on closed, the
-// libraries prepared.
+// The first step alone: every descriptor from 3 on closed.
 void closeInheritedDescriptors();
-void prepareLibraries();
 
 // False in the builds that leave the sandbox out.
 bool sandboxBuilt() noexcept;

@@ -227,12 +227,6 @@ bool ZipArchive::has(std::string_view path) const {
     return find(path) != nullptr;
 }
 
-bool ZipArchive::hasFolder(std::string_view folder) const {
-    const std::string prefix = normalised(folder) + "/";
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [&](const auto& entry) { return entry.first.starts_with(prefix); });
-}
-
 bool ZipArchive::read(std::string_view path, const std::function<void(std::string_view)>& onChunk,
                       bool required) const {
     const Entry* found = find(path);

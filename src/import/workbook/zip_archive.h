@@ -34,10 +34,6 @@ public:
 
     bool has(std::string_view path) const;
 
-    // Whether any entry's name starts with this folder ("xl/"), for telling
-    // kinds of archive apart.
-    bool hasFolder(std::string_view folder) const;
-
     // Calls onChunk with the entry's bytes, a piece at a time; throws a
     // damaged-workbook Failure when the entry is missing (`required`) or
     // passes the bounds; false when a missing entry was not required.
