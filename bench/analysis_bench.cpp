@@ -91,6 +91,7 @@ BENCHMARK(BM_Production)
     ->Args({100000, 25, 0, 0, 2})
     ->Args({1000000, 25, 0, 0, 1})
     ->Args({1000000, 25, 0, 0, 2})
+    ->Args({1000000, 25, 0, 1, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

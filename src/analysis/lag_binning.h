@@ -44,8 +44,8 @@ enum class BinningPath { Cheaper, Pairs, Ranks };
 //
 // The result does not depend on the number of threads (0: one per core):
 // pair by pair, the work is cut into chunks that depend only on the data,
-// and their partial sums are added in a fixed order; by ranks, each bin is
-// summed by one thread.
+// and their partial sums are added in a fixed order; by ranks, the terms of
+// each bin edge are summed in one order by one thread.
 struct BinningOptions {
     unsigned threads = 0;  // 0: one per core
     BinningPath path = BinningPath::Cheaper;

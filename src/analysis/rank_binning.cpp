@@ -1,13 +1,17 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <barrier>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <exception>
+#include <memory>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <span>
 #include <thread>
 
@@ -105,7 +109,12 @@ public:
           m_group(n / kBlock + 1),
           m_groups(n / kGroup + 2) {}
 
-    void insert(std::size_t rank, double y) {
+    // An insertion in two parts: the first touches only the rank's own
+    // group, so that threads may insert ranks of different groups at once;
+    // the second, the Fenwick tree over the groups, one thread does.
+    static std::size_t groupOf(std::size_t rank) { return rank / kGroup; }
+
+    void insertInGroup(std::size_t rank, double y) {
         const std::size_t block = rank / kBlock;
         const std::size_t blockEnd = std::min(m_within.size(), (block + 1) * kBlock);
         m_inserted[block] |= std::uint64_t{1} << (rank % kBlock);
@@ -117,6 +126,9 @@ public:
             ++m_group[b].count;
             m_group[b].sum = plus(m_group[b].sum, y);
         }
+    }
+
+    void insertAcrossGroups(std::size_t rank, double y) {
         for (std::size_t i = rank / kGroup + 1; i < m_groups.size(); i += i & (~i + 1)) {
             ++m_groups[i].count;
             m_groups[i].sum = plus(m_groups[i].sum, y);
@@ -194,87 +206,346 @@ struct RunEnd {
     }
 };
 
-// The bins [first, last) over one sweep of the positions.
-__attribute__((target_clones("arch=x86-64-v3", "default"))) void sweep(
-    const SortedPoints& points, std::span<const double> y, const std::vector<std::size_t>& rank,
-    const std::vector<DoubleDouble>& prefix, const std::vector<double>& edges, std::size_t first,
-    std::size_t last, std::vector<DoubleDouble>& sums, std::vector<std::int64_t>& counts,
-    Progress* progress) {
-    const std::size_t n = points.x.size();
-    std::vector<RunEnd> ends;
-    for (std::size_t k = first; k < last; ++k) {
-        ends.push_back({edges[k], false, k});     // where bin k's runs start
-        ends.push_back({edges[k + 1], true, k});  // where they end
+// The threads sweep the positions together, a chunk at a time: the one tree
+// holds the points before the chunk, and each thread keeps the chunk's own
+// points in a small structure of its own. Between chunks, the threads insert
+// the chunk's points into the tree, each those of its own groups of ranks.
+// The memory of a thread is thus that of a chunk and of its bins, whatever
+// the length of the series. The runs that reach past the last point are
+// summed apart (LastPosition): their terms do not depend on the bin.
+constexpr std::size_t kChunk = 1024;
+// How far ahead the tree's lines are asked for: the ranks come in no order,
+// so without this nearly every query and insertion waits for memory.
+constexpr std::size_t kAhead = 8;
+
+// The positions [first, last) of the current chunk, and their ranks in
+// order: a rank's place among them is found through buckets of ranks.
+class Chunk {
+public:
+    explicit Chunk(std::size_t n)
+        : m_shift(std::max(0, static_cast<int>(std::bit_width(n)) - kChunkBits)),
+          m_start(((n > 0 ? n - 1 : 0) >> m_shift) + 2) {}
+
+    std::size_t first() const { return m_first; }
+    std::size_t last() const { return m_last; }
+
+    // Takes the positions [first, last) of a series with these ranks.
+    void take(std::span<const std::size_t> rank, std::size_t first, std::size_t last) noexcept {
+        m_first = first;
+        m_last = last;
+        std::ranges::fill(m_start, 0);
+        for (std::size_t q = first; q < last; ++q) {
+            ++m_start[(rank[q] >> m_shift) + 1];
+        }
+        std::partial_sum(m_start.begin(), m_start.end(), m_start.begin());
+        // Each bucket's start moves to its end as its ranks are placed, and
+        // so stands where the next bucket starts: shifted back afterwards.
+        for (std::size_t q = first; q < last; ++q) {
+            m_sorted[m_start[rank[q] >> m_shift]++] = rank[q];
+        }
+        std::shift_right(m_start.begin(), m_start.end(), 1);
+        m_start.front() = 0;
+        for (std::size_t b = 0; b + 1 < m_start.size(); ++b) {
+            std::sort(m_sorted.begin() + m_start[b], m_sorted.begin() + m_start[b + 1]);
+        }
+        for (std::size_t q = first; q < last; ++q) {
+            m_place[q - first] = static_cast<std::uint32_t>(placeOf(rank[q]));
+        }
     }
-    if (n == 0) {
-        return;
+
+    // The place of position q (of this chunk) among the chunk's ranks.
+    std::size_t placeAt(std::size_t q) const { return m_place[q - m_first]; }
+
+    // How many of the chunk's ranks lie below `rank`.
+    std::size_t placeOf(std::size_t rank) const {
+        const std::size_t bucket = rank >> m_shift;
+        const auto begin = m_sorted.begin() + m_start[bucket];
+        const auto end = m_sorted.begin() + m_start[bucket + 1];
+        return static_cast<std::size_t>(std::lower_bound(begin, end, rank) - m_sorted.begin());
     }
-    for (RunEnd& end : ends) {
-        end.settle(points);
+
+private:
+    static constexpr int kChunkBits = static_cast<int>(std::bit_width(kChunk)) - 1;
+    int m_shift;
+    std::vector<std::uint32_t> m_start;  // by bucket, where its ranks begin in m_sorted
+    std::array<std::size_t, kChunk> m_sorted{};
+    std::array<std::uint32_t, kChunk> m_place{};
+    std::size_t m_first = 0;
+    std::size_t m_last = 0;
+};
+
+// The counts and sums of the chunk's points inserted so far, by their place
+// among the chunk's ranks: the first two levels of RankTree, small enough to
+// stay in cache.
+class ChunkTree {
+public:
+    void clear() {
+        m_within.fill({});
+        m_inserted.fill(0);
+        m_block.fill({});
     }
+
+    void insert(std::size_t place, double y) {
+        const std::size_t block = place / kBlock;
+        m_inserted[block] |= std::uint64_t{1} << (place % kBlock);
+        for (std::size_t r = place + 1; r < (block + 1) * kBlock; ++r) {
+            m_within[r] = plus(m_within[r], y);
+        }
+        for (std::size_t b = block + 1; b < m_block.size(); ++b) {
+            ++m_block[b].count;
+            m_block[b].sum = plus(m_block[b].sum, y);
+        }
+    }
+
+    std::pair<std::uint64_t, DoubleDouble> below(std::size_t place) const {
+        const std::size_t block = place / kBlock;
+        const std::uint64_t lower = (std::uint64_t{1} << (place % kBlock)) - 1;
+        const std::uint64_t count =
+            static_cast<std::uint64_t>(std::popcount(m_inserted[block] & lower)) +
+            m_block[block].count;
+        return {count, accumulate(m_block[block].sum, m_within[place])};
+    }
+
+private:
+    static constexpr std::size_t kBlock = 64;
+    static constexpr std::size_t kBlocks = kChunk / kBlock + 1;  // a place may be kChunk
+    struct Node {
+        DoubleDouble sum;
+        std::uint64_t count = 0;
+    };
+    std::array<DoubleDouble, kBlocks * kBlock> m_within{};
+    std::array<std::uint64_t, kBlocks> m_inserted{};
+    std::array<Node, kBlocks> m_block{};
+};
+
+// What every thread reads: the series, its ranks and prefix sums, the tree
+// of the points before the current chunk and the chunk itself.
+struct SharedSweep {
+    const SortedPoints& points;
+    std::span<const double> y;
+    const std::vector<std::size_t>& rank;
+    const std::vector<DoubleDouble>& prefix;
+    RankTree tree;
+    Chunk chunk;
+    Progress* progress;
+
+    // The sum of |y_j - y_i| over the positions j before p, of which `below`
+    // have a lower Y (ties broken by position) and sum to sumBelow:
+    // prefix - 2 * sumBelow + (2 * below - p) * y_i.
+    DoubleDouble term(std::size_t i, std::size_t p, std::uint64_t below,
+                      DoubleDouble sumBelow) const {
+        const double weight = 2.0 * static_cast<double>(below) - static_cast<double>(p);
+        return accumulate(accumulate(prefix[p], DoubleDouble{-2 * sumBelow.hi, -2 * sumBelow.lo}),
+                          product(weight, y[i]));
+    }
+};
+
+// The terms met by one run end, and the sum of their positions: a bin's sum
+// and count are those of the end of its runs less those of their start.
+struct EndTotal {
+    DoubleDouble sum;
+    std::uint64_t count = 0;
+};
+
+// Where the run ends of edge e keep their totals: 2e for the end of bin
+// e - 1, 2e + 1 for the start of bin e.
+constexpr std::size_t endSlot(std::size_t edge, bool beyond) {
+    return 2 * edge + (beyond ? 0 : 1);
+}
+
+// One thread's share of the sweep: the run ends of some of the edges. The
+// threads take the edges in turn (0, T, 2T, ... for the first of T), so that
+// each has as many ends at every stage of the sweep as the others: short
+// lags meet their ends early, long ones late.
+class EdgeSweep {
+public:
+    EdgeSweep(const SharedSweep& shared, const std::vector<double>& edges, std::size_t first,
+              std::size_t step)
+        : m_shared(shared), m_local(std::make_unique<ChunkTree>()) {
+        const std::size_t bins = edges.size() - 1;
+        for (std::size_t e = first; e <= bins; e += step) {
+            if (e > 0) {
+                m_ends.push_back({edges[e], true, endSlot(e, true)});  // where bin e - 1's runs end
+            }
+            if (e < bins) {
+                m_ends.push_back({edges[e], false, endSlot(e, false)});  // where bin e's start
+            }
+        }
+        m_totals.resize(m_ends.size());
+        if (!shared.points.x.empty()) {
+            for (RunEnd& end : m_ends) {
+                end.settle(shared.points);
+            }
+        }
+        m_reused.reserve(kReused);
+    }
+
+    // Meets every run end at the positions of the current chunk.
+    __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweepChunk();
+
+    // Once the sweep is over, each end has its remaining points from here
+    // on: their runs reach past the last point, so their terms are those
+    // of the last position.
+    const std::vector<RunEnd>& ends() const { return m_ends; }
+
+    void addTo(std::vector<EndTotal>& totals) const {
+        for (std::size_t e = 0; e < m_ends.size(); ++e) {
+            totals[m_ends[e].bin] = m_totals[e];
+        }
+    }
+
+    void finish() {
+        if (m_shared.progress != nullptr) {
+            m_shared.progress->advance(m_met - m_reported);
+        }
+    }
+
+private:
     // The end of bin k and the start of bin k + 1 lie on the same edge and
     // differ only where a period equals it: the terms that the first of the
-    // two found at this position serve the second too.
-    constexpr std::size_t kAhead = 8;
-    std::vector<DoubleDouble> shared;
-    std::size_t sharedFirst = 0;
-    RankTree tree(n);
-    // The run ends met, and those told to the progress (many fall on the
-    // last position, so they are counted one by one).
-    std::uint64_t met = 0;
-    std::uint64_t reported = 0;
-    for (std::size_t p = 0; p <= n; ++p) {
-        // Every run end at p: the points before p are in the tree.
-        for (std::size_t e = 0; e < ends.size(); ++e) {
-            RunEnd& end = ends[e];
-            const bool reuse = e > 0 && ends[e - 1].beyond && !end.beyond;
-            const bool keep = end.beyond && e + 1 < ends.size();
+    // two found at a position serve the second too, as many as are kept.
+    static constexpr std::size_t kReused = 4096;
+
+    const SharedSweep& m_shared;
+    std::unique_ptr<ChunkTree> m_local;
+    std::vector<RunEnd> m_ends;  // `bin` holds the end's slot
+    std::vector<EndTotal> m_totals;
+    std::vector<DoubleDouble> m_reused;
+    std::size_t m_reusedFirst = 0;
+    // The run ends met, and those told to the progress.
+    std::uint64_t m_met = 0;
+    std::uint64_t m_reported = 0;
+};
+
+void EdgeSweep::sweepChunk() {
+    const SharedSweep& s = m_shared;
+    const std::size_t n = s.points.x.size();
+    const Chunk& chunk = s.chunk;
+    m_local->clear();
+    for (std::size_t p = chunk.first(); p < chunk.last(); ++p) {
+        // Every run end at p: the points before p are in the tree or the
+        // chunk's own structure.
+        for (std::size_t e = 0; e < m_ends.size(); ++e) {
+            RunEnd& end = m_ends[e];
+            const bool reuse = e > 0 && m_ends[e - 1].bin + 1 == end.bin && !end.beyond;
+            const bool keep =
+                end.beyond && e + 1 < m_ends.size() && m_ends[e + 1].bin == end.bin + 1;
             if (keep) {
-                shared.clear();
-                sharedFirst = end.i;
+                m_reused.clear();
+                m_reusedFirst = end.i;
             }
-            while (end.i < n && end.j == p) {
+            EndTotal& total = m_totals[e];
+            while (end.j == p) {  // p < n: the points left are i < p
                 DoubleDouble term;
-                if (reuse && end.i >= sharedFirst && end.i - sharedFirst < shared.size()) {
-                    term = shared[end.i - sharedFirst];
+                if (reuse && end.i >= m_reusedFirst && end.i - m_reusedFirst < m_reused.size()) {
+                    term = m_reused[end.i - m_reusedFirst];
                 } else {
-                    const auto [below, sumBelow] = tree.below(rank[end.i]);
-                    // Over the positions before p, the sum of |y_j - y_i| is
-                    // prefix - 2 * sumBelow + (2 * below - p) * y_i.
-                    const double weight = 2.0 * static_cast<double>(below) - static_cast<double>(p);
-                    term = accumulate(
-                        accumulate(prefix[p], DoubleDouble{-2 * sumBelow.hi, -2 * sumBelow.lo}),
-                        product(weight, y[end.i]));
+                    const std::size_t r = s.rank[end.i];
+                    const auto [before, sumBefore] = s.tree.below(r);
+                    const auto [within, sumWithin] = m_local->below(chunk.placeOf(r));
+                    term = s.term(end.i, p, before + within, accumulate(sumBefore, sumWithin));
                 }
-                if (keep) {
-                    shared.push_back(term);
+                if (keep && m_reused.size() < kReused) {
+                    m_reused.push_back(term);
                 }
-                sums[end.bin] = accumulate(sums[end.bin], end.beyond ? term : -term);
-                counts[end.bin] +=
-                    end.beyond ? static_cast<std::int64_t>(p) : -static_cast<std::int64_t>(p);
-                if (++end.i < n) {
-                    end.settle(points);
-                }
-                if (++met - reported == 1 << 16 && progress != nullptr) {
-                    progress->advance(met - reported);
-                    reported = met;
+                total.sum = accumulate(total.sum, term);
+                total.count += p;
+                ++end.i;
+                end.settle(s.points);
+                if (++m_met - m_reported == 1 << 16 && s.progress != nullptr) {
+                    s.progress->advance(m_met - m_reported);
+                    m_reported = m_met;
                 }
                 if (end.i + kAhead < n) {
-                    tree.prefetch(rank[end.i + kAhead]);
+                    s.tree.prefetch(s.rank[end.i + kAhead]);
                 }
             }
         }
-        if (p < n) {
-            tree.insert(rank[p], y[p]);
-        }
-        if (p + kAhead < n) {
-            tree.prefetch(rank[p + kAhead]);
-        }
-    }
-    if (progress != nullptr) {
-        progress->advance(met - reported);
+        m_local->insert(chunk.placeAt(p), s.y[p]);
     }
 }
+
+// The terms of the last position, for the points from which some run end
+// remains at the sweep's end, summed over stretches of points that depend on
+// the series and the edges alone; the stretches are shared among the threads.
+class LastPosition {
+public:
+    // Room for the cuts of a series of n points and so many run ends.
+    LastPosition(std::size_t n, std::size_t ends) {
+        m_cuts.reserve(n / kStretch + ends + 2);
+        m_from.reserve(ends);
+        m_sums.resize(n / kStretch + ends + 2);
+    }
+
+    // Cuts [0, n) where each end's remaining points begin.
+    void cut(std::size_t n, const std::vector<std::unique_ptr<EdgeSweep>>& team) noexcept {
+        for (const auto& sweep : team) {
+            for (const RunEnd& end : sweep->ends()) {
+                m_from.push_back(end.i);
+            }
+        }
+        std::ranges::sort(m_from);
+        for (std::size_t c = 0; c < n; c += kStretch) {
+            m_cuts.push_back(c);
+        }
+        m_cuts.insert(m_cuts.end(), m_from.begin(), m_from.end());
+        m_cuts.push_back(n);
+        std::ranges::sort(m_cuts);
+        m_cuts.erase(std::unique(m_cuts.begin(), m_cuts.end()), m_cuts.end());
+    }
+
+    // Sums the stretches not yet taken; any thread may call this.
+    void sum(const SharedSweep& s) {
+        const std::size_t n = s.points.x.size();
+        const std::size_t first = m_from.empty() ? n : m_from.front();
+        for (std::size_t c = m_next++; c + 1 < m_cuts.size(); c = m_next++) {
+            if (m_cuts[c] < first) {
+                continue;  // no end needs these points
+            }
+            DoubleDouble total;
+            for (std::size_t i = m_cuts[c]; i < m_cuts[c + 1]; ++i) {
+                if (i + kAhead < n) {
+                    s.tree.prefetch(s.rank[i + kAhead]);
+                }
+                const auto [below, sumBelow] = s.tree.below(s.rank[i]);
+                total = accumulate(total, s.term(i, n, below, sumBelow));
+            }
+            m_sums[c] = total;
+            if (s.progress != nullptr) {
+                // Each of the ends that cover the stretch meets its points.
+                const auto covering = std::ranges::upper_bound(m_from, m_cuts[c]) - m_from.begin();
+                s.progress->advance(static_cast<std::uint64_t>(covering) *
+                                    (m_cuts[c + 1] - m_cuts[c]));
+            }
+        }
+    }
+
+    // Adds each end's terms of the last position to its totals.
+    void addTo(std::size_t n, const std::vector<std::unique_ptr<EdgeSweep>>& team,
+               std::vector<EndTotal>& totals) {
+        // From the last stretch down, so that the sums are taken in one order.
+        std::vector<DoubleDouble> from(m_cuts.size());
+        for (std::size_t c = m_cuts.size() - 1; c-- > 0;) {
+            from[c] = accumulate(m_sums[c], from[c + 1]);
+        }
+        for (const auto& sweep : team) {
+            for (const RunEnd& end : sweep->ends()) {
+                const auto c = static_cast<std::size_t>(std::ranges::lower_bound(m_cuts, end.i) -
+                                                        m_cuts.begin());
+                EndTotal& total = totals[end.bin];
+                total.sum = accumulate(total.sum, from[c]);
+                total.count += (n - end.i) * n;
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t kStretch = std::size_t{1} << 14;
+    std::vector<std::size_t> m_cuts;
+    std::vector<std::size_t> m_from;  // where each end's remaining points begin, in order
+    std::vector<DoubleDouble> m_sums;
+    std::atomic<std::size_t> m_next{0};
+};
 
 }  // namespace
 
@@ -320,52 +591,103 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
         prefix[p + 1] = prefix[p] + DoubleDouble{y[p], 0};
     }
 
-    std::vector<DoubleDouble> sums(bins);
-    std::vector<std::int64_t> counts(bins, 0);
-    // Each part sweeps with a tree of its own (about 17 bytes a point): the
-    // trees together stay within a budget, so that more threads never
-    // multiply the memory of a long series (ten million points take two).
-    constexpr std::size_t kTreesBudget = std::size_t{400} << 20;
-    const std::size_t treeBytes = 17 * std::max<std::size_t>(n, 1);
-    const std::size_t affordable = std::max<std::size_t>(1, kTreesBudget / treeBytes);
-    const std::size_t parts = std::clamp<std::size_t>(std::min<std::size_t>(threads, affordable), 1,
-                                                      std::max<std::size_t>(bins, 1));
-    // Each part sums its own bins; a part that fails (out of memory) hands
-    // its exception back to this thread.
-    std::vector<std::exception_ptr> failures(parts);
     if (progress != nullptr) {
         progress->begin(2 * bins * n);  // each point meets each bin's two run ends
     }
-    const auto part = [&](std::size_t t) {
-        try {
-            sweep(points, y, rank, prefix, edges, bins * t / parts, bins * (t + 1) / parts, sums,
-                  counts, progress);
-        } catch (...) {
-            failures[t] = std::current_exception();
+    SharedSweep shared{points, y, rank, prefix, RankTree(n), Chunk(n), progress};
+    shared.chunk.take(rank, 0, std::min(n, kChunk));
+    // The threads that start share the edges; those started wait until their
+    // number is known, and leave at once if the sweep cannot be prepared.
+    constexpr std::size_t kAbandoned = ~std::size_t{0};
+    // The threads meet after every chunk: more of them than cores would
+    // keep each other waiting.
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t wanted = std::clamp<std::size_t>(threads, 1, std::min(bins + 1, cores));
+    std::atomic<std::size_t> members{0};
+    std::vector<std::unique_ptr<EdgeSweep>> team;
+    LastPosition last(n, 2 * bins);
+    // Between the queries of two chunks the threads meet twice: the first
+    // time the chunk's points join the tree's Fenwick part and the next
+    // chunk is taken, then each thread inserts the points of its own groups,
+    // and the second time nothing is left to do.
+    std::size_t inserting = 0;  // the first point of the chunk being inserted
+    std::size_t inserted = 0;   // and where it ends
+    bool queried = false;
+    const auto meetingDone = [&]() noexcept {
+        queried = !queried;
+        if (!queried) {
+            return;
         }
+        const Chunk& chunk = shared.chunk;
+        inserting = chunk.first();
+        inserted = chunk.last();
+        for (std::size_t q = inserting; q < inserted; ++q) {
+            shared.tree.insertAcrossGroups(rank[q], y[q]);
+        }
+        shared.chunk.take(rank, inserted, std::min(n, inserted + kChunk));
+        if (inserted == n) {
+            last.cut(n, team);
+        }
+    };
+    const std::size_t chunks = (n + kChunk - 1) / kChunk;
+    std::optional<std::barrier<decltype(meetingDone)>> meeting;
+    const auto member = [&](std::size_t t) {
+        members.wait(0);
+        const std::size_t count = members.load();
+        if (count == kAbandoned) {
+            return;
+        }
+        for (std::size_t c = 0; c < chunks; ++c) {
+            team[t]->sweepChunk();
+            meeting->arrive_and_wait();
+            for (std::size_t q = inserting; q < inserted; ++q) {
+                if (RankTree::groupOf(rank[q]) % count == t) {
+                    shared.tree.insertInGroup(rank[q], y[q]);
+                }
+            }
+            meeting->arrive_and_wait();
+        }
+        last.sum(shared);
+        team[t]->finish();
     };
     {
         std::vector<std::jthread> helpers;
+        helpers.reserve(wanted);
         std::size_t started = 1;
-        while (started < parts && startThread(helpers, part, started)) {
+        while (started < wanted && startThread(helpers, member, started)) {
             ++started;
         }
-        part(0);
-        for (std::size_t t = started; t < parts; ++t) {
-            part(t);  // the parts of threads that could not start
+        try {
+            for (std::size_t t = 0; t < started; ++t) {
+                team.push_back(std::make_unique<EdgeSweep>(shared, edges, t, started));
+            }
+            meeting.emplace(static_cast<std::ptrdiff_t>(started), meetingDone);
+            if (n == 0) {
+                last.cut(n, team);
+            }
+        } catch (...) {
+            members = kAbandoned;
+            members.notify_all();
+            throw;
         }
+        members = started;
+        members.notify_all();
+        member(0);
     }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
+    std::vector<EndTotal> totals(2 * (bins + 1));
+    for (const auto& sweep : team) {
+        sweep->addTo(totals);
     }
+    last.addTo(n, team, totals);
     BinSums result;
     result.sum.resize(bins);
     result.count.resize(bins);
     for (std::size_t k = 0; k < bins; ++k) {
-        result.sum[k] = std::ldexp(sums[k].hi + sums[k].lo, scale);
-        result.count[k] = static_cast<std::uint64_t>(counts[k]);
+        const EndTotal& end = totals[endSlot(k + 1, true)];
+        const EndTotal& start = totals[endSlot(k, false)];
+        const DoubleDouble sum = accumulate(end.sum, -start.sum);
+        result.sum[k] = std::ldexp(sum.hi + sum.lo, scale);
+        result.count[k] = end.count - start.count;
     }
     return result;
 }

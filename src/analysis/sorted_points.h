@@ -78,12 +78,14 @@ struct BinSums {
 // needs of the run (how many, and the sum of |y_j - y_i|) follows from how many
 // of the run's Y values lie below y_i and their sum. One sweep over the
 // positions, with a Fenwick tree over the ranks of Y, answers those questions
-// for all runs: O(N * B * log N) time, O(N + B) memory per thread. Sums are
+// for all runs: O(N * B * log N) time, O(N) memory shared by the threads and
+// O(B) more for each. Sums are
 // carried in double-double (compensated) arithmetic, so they agree with an
 // exactly accumulated pair-by-pair sum to well below 1e-12, outliers included.
-// The edges are those of binEdges; bins are split among at most `threads`
-// threads (computeBins has resolved 0 to the number of cores), each bin is
-// summed by one, so the bits do not depend on the number of threads.
+// The edges are those of binEdges; the threads (computeBins has resolved 0
+// to the number of cores, and more than that are not used) take the edges in
+// turn and meet after each chunk of points, and each edge's terms are summed
+// in one order, so the bits do not depend on the number of threads.
 // The progress, if given, counts the run ends met.
 BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
                    Progress* progress = nullptr);

@@ -231,6 +231,45 @@ TEST(ComputeBins, TakesTheSameResultByRanksAsByPairsOnALongSeries) {
     }
 }
 
+// Shapes that the rank path's chunks of points find hard: Y that rises with
+// X (each chunk's ranks crowd together), one Y throughout (every rank tied),
+// whole X (many periods fall on the edges and many points share an X).
+TEST(ComputeBins, TakesTheSameResultByRanksAsByPairsOnHardShapes) {
+    std::mt19937_64 random(31);
+    std::uniform_int_distribution<int> whole(0, 300);
+    const struct {
+        const char* name;
+        double (*x)(std::size_t, int);
+        double (*y)(std::size_t, int);
+    } shapes[] = {
+        {"rising", [](std::size_t i, int) { return 0.37 * static_cast<double>(i); },
+         [](std::size_t i, int) { return std::sqrt(static_cast<double>(i)); }},
+        {"constant", [](std::size_t i, int) { return 1.5 * static_cast<double>(i % 977); },
+         [](std::size_t, int) { return 4.25; }},
+        {"whole X", [](std::size_t, int w) { return static_cast<double>(w); },
+         [](std::size_t i, int w) { return static_cast<double>((i * 7919) % 113) - w; }},
+    };
+    for (const auto& shape : shapes) {
+        Points points(5000);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const int w = whole(random);
+            points[i] = {shape.x(i, w), shape.y(i, w)};
+        }
+        for (const int bins : {1, 7, 30}) {
+            const auto pairs = computeBins(points, bins, 0, 300, {.path = BinningPath::Pairs});
+            for (const unsigned threads : {1u, 2u}) {
+                const auto ranks = computeBins(points, bins, 0, 300,
+                                               {.threads = threads, .path = BinningPath::Ranks});
+                for (std::size_t k = 0; k < pairs.size(); ++k) {
+                    ASSERT_EQ(ranks[k].count, pairs[k].count) << shape.name << " bin " << k;
+                    ASSERT_NEAR(ranks[k].sum, pairs[k].sum, 1e-12 * pairs[k].sum)
+                        << shape.name << " bin " << k;
+                }
+            }
+        }
+    }
+}
+
 TEST(ComputeBins, BinsPeriodsNearTheLargestDouble) {
     constexpr double big = std::numeric_limits<double>::max();
     const Points points = {{-big, -big}, {big, big}, {0, 1}, {big / 2, 3}};
