@@ -43,10 +43,11 @@ void reportRepeatedValues(std::span<const RepeatedValue> repeated, AnalysisFront
 
 // Whether every bin edge and midpoint is a finite number (the midpoint as the
 // results table computes it).
-bool binsInRange(double binNumber, double minPeriod, double maxPeriod) {
-    const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
+bool binsInRange(double binNumber, double minPeriod, double maxPeriod, BinScale scale) {
+    const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod, scale);
     for (std::size_t k = 0; k < edges.size(); ++k) {
-        if (!std::isfinite(edges[k]) || (k > 0 && !std::isfinite((edges[k] + edges[k - 1]) / 2))) {
+        if (!std::isfinite(edges[k]) ||
+            (k > 0 && !std::isfinite(binMidpoint(edges[k - 1], edges[k], scale)))) {
             return false;
         }
     }
@@ -55,27 +56,45 @@ bool binsInRange(double binNumber, double minPeriod, double maxPeriod) {
 
 }  // namespace
 
-AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
+AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd,
+                        const AnalysisSettings& settings) {
+    const AnalysisData* const one = &data;
+    return runAnalysis(std::span(&one, 1), frontEnd, settings);
+}
+
+AnalysisRun runAnalysis(std::span<const AnalysisData* const> series, AnalysisFrontEnd& frontEnd,
+                        const AnalysisSettings& settings) {
     AnalysisRun run;
-    if (data.PointCount() == 0) {
-        if (data.rowsLeftOut.count > 0) {  // why there is nothing
-            frontEnd.message(leftOutMessage(data.rowsLeftOut), kLeftOutTitle);
+    run.settings = settings;
+    // The longest series speaks for an ensemble.
+    const AnalysisData* longest = nullptr;
+    for (const AnalysisData* data : series) {
+        if (data->PointCount() > 0 &&
+            (longest == nullptr || data->DataLength() > longest->DataLength())) {
+            longest = data;
+        }
+    }
+    if (longest == nullptr) {
+        if (!series.empty() && series.front()->rowsLeftOut.count > 0) {  // why there is nothing
+            frontEnd.message(leftOutMessage(series.front()->rowsLeftOut), kLeftOutTitle);
         }
         frontEnd.stop(kNoDataText, kNoDataTitle);
         return run;
     }
-    run.DataLength = data.DataLength();
-    frontEnd.showSummary(run.DataLength, data.FirstPoint, data.LastPoint);
+    run.DataLength = longest->DataLength();
+    frontEnd.showSummary(run.DataLength, longest->FirstPoint, longest->LastPoint);
     if (run.DataLength == 0) {
         run.outcome = RunOutcome::NoLength;
         frontEnd.stop(kNoLengthText, kNoDataTitle);
         return run;
     }
-    if (data.rowsLeftOut.count > 0) {
-        frontEnd.message(leftOutMessage(data.rowsLeftOut), kLeftOutTitle);
-    }
-    if (data.cellsReadAsZero.count > 0) {
-        frontEnd.readAsZero(data.cellsReadAsZero);
+    for (const AnalysisData* data : series) {
+        if (data->rowsLeftOut.count > 0) {
+            frontEnd.message(leftOutMessage(data->rowsLeftOut), kLeftOutTitle);
+        }
+        if (data->cellsReadAsZero.count > 0) {
+            frontEnd.readAsZero(data->cellsReadAsZero);
+        }
     }
     if (!std::isfinite(run.DataLength)) {
         run.outcome = RunOutcome::OutOfRange;
@@ -93,7 +112,13 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     frontEnd.accept(Parameter::BinNumber, run.BinNumber);
     const auto minimum = askUntilAccepted(
         frontEnd, Parameter::MinPeriod, kMinPeriodQuestion, std::string(kDefaultMinPeriod),
-        [&](double answer) { return minPeriodMessages(answer, run.DataLength); });
+        [&](double answer) {
+            std::vector<std::string_view> messages = minPeriodMessages(answer, run.DataLength);
+            if (messages.empty() && settings.scale == BinScale::Log && !(answer > 0)) {
+                messages.push_back(kLogMinimumText);
+            }
+            return messages;
+        });
     if (!minimum) {
         return run;
     }
@@ -108,21 +133,50 @@ AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd) {
     }
     run.MaxPeriod = maximum->text == defaultMaximum ? run.DataLength : maximum->value;
     frontEnd.accept(Parameter::MaxPeriod, run.MaxPeriod);
-    if (!binsInRange(run.BinNumber, run.MinPeriod, run.MaxPeriod)) {
+    if (!binsInRange(run.BinNumber, run.MinPeriod, run.MaxPeriod, settings.scale)) {
         run.outcome = RunOutcome::OutOfRange;
         frontEnd.stop(kBinsOutOfRangeText, kAnswerErrorTitle);
         return run;
     }
 
-    const std::vector<RepeatedValue> repeated = repeatedValues(data.DataPoints);
-    for (const RepeatedValue& value : repeated) {
-        run.pairsLeftOut += value.times;
+    for (const AnalysisData* data : series) {
+        const std::vector<RepeatedValue> repeated = repeatedValues(data->DataPoints);
+        for (const RepeatedValue& value : repeated) {
+            run.pairsLeftOut += value.times;
+        }
+        reportRepeatedValues(repeated, frontEnd);
     }
-    reportRepeatedValues(repeated, frontEnd);
-    run.BinTable = frontEnd.compute([&](const BinningOptions& options) {
-        return computeBins(data.DataPoints, run.BinNumber, run.MinPeriod, run.MaxPeriod, options);
+    const auto withSettings = [&](const BinningOptions& options) {
+        BinningOptions chosen = options;
+        chosen.statistic = settings.statistic;
+        chosen.scale = settings.scale;
+        return chosen;
+    };
+    std::vector<std::vector<BinRow>> binned(series.size());
+    frontEnd.compute(AnalysisFrontEnd::Stage::Bins, [&](const BinningOptions& options) {
+        for (std::size_t s = 0; s < series.size(); ++s) {
+            binned[s] = computeBins(series[s]->DataPoints, run.BinNumber, run.MinPeriod,
+                                    run.MaxPeriod, withSettings(options));
+        }
     });
-    run.results = buildResultsTable(run.BinTable);
+    CombinedBins combined = combineSeries(binned, settings.statistic, settings.weight);
+    run.BinTable = std::move(combined.rows);
+    run.values = std::move(combined.values);
+    for (const BinRow& bin : run.BinTable) {
+        run.midpoints.push_back(binMidpoint(bin.start, bin.end, settings.scale));
+    }
+    if (settings.resamples > 0) {
+        std::vector<std::span<const DataPoint>> points;
+        for (const AnalysisData* data : series) {
+            points.emplace_back(data->DataPoints);
+        }
+        frontEnd.compute(AnalysisFrontEnd::Stage::Resamples, [&](const BinningOptions& options) {
+            run.spread = bootstrapBins(
+                points, run.BinNumber, run.MinPeriod, run.MaxPeriod, withSettings(options),
+                {settings.resamples, settings.seed, settings.weight, options.progress});
+        });
+    }
+    run.results = buildResultsTable(run.BinTable, run.values, run.midpoints, settings.statistic);
     run.outcome = RunOutcome::Completed;
     return run;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/ensemble.h"
 #include "analysis/extraction.h"
 #include "analysis/lag_binning.h"
 #include "analysis/parameters.h"
@@ -44,8 +45,11 @@ public:
     virtual void readAsZero(const SkippedCells&) {}
     // Runs the computation with the front end's options (threads, a progress
     // to show). A window may keep itself painted meanwhile.
-    using BinningWork = std::function<std::vector<BinRow>(const BinningOptions&)>;
-    virtual std::vector<BinRow> compute(const BinningWork& work) { return work({}); }
+    // The bins come first; then, if asked for, the bootstrap, whose progress
+    // counts resamples.
+    enum class Stage { Bins, Resamples };
+    using BinningWork = std::function<void(const BinningOptions&)>;
+    virtual void compute(Stage, const BinningWork& work) { work({}); }
 
 protected:
     AnalysisFrontEnd() = default;
@@ -54,6 +58,18 @@ protected:
 };
 
 enum class RunOutcome { Completed, NoData, NoLength, OutOfRange, Refused };
+
+// What a run computes beyond the defaults: the statistic, the bins' scale,
+// the bootstrap's resamples (none by default) and its seed, and how the
+// series of an ensemble are weighted.
+inline constexpr std::uint64_t kDefaultSeed = 20261207;
+struct AnalysisSettings {
+    Statistic statistic = Statistic::MeanAbs;
+    BinScale scale = BinScale::Linear;
+    unsigned resamples = 0;
+    std::uint64_t seed = kDefaultSeed;
+    SeriesWeight weight = SeriesWeight::Pairs;
+};
 
 // What a run produced. The parameters are those accepted before the run
 // ended; the bins and the results table only a completed run has.
@@ -64,7 +80,11 @@ struct AnalysisRun {
     double MinPeriod = 0;
     double MaxPeriod = 0;
     std::uint64_t pairsLeftOut = 0;  // pairs of points with equal X
+    AnalysisSettings settings;
     std::vector<BinRow> BinTable;
+    std::vector<double> values;     // each bin's value, NaN without pairs
+    std::vector<double> midpoints;  // each bin's midpoint, as the scale has it
+    std::vector<BinSpread> spread;  // by bin, with a bootstrap only
     ResultsTable results;
 };
 
@@ -79,6 +99,13 @@ struct AnalysisRun {
 // A maximum answered with the default text (the number text of DataLength)
 // stands for DataLength itself: its 15 digits may read back a little below
 // the true length, which would leave the longest pair out.
-AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd);
+//
+// With logarithmic bins the minimum period must be above 0. An ensemble of
+// series (pairs taken within each) takes the longest data length as its
+// length, and its summary is that of the longest series.
+AnalysisRun runAnalysis(const AnalysisData& data, AnalysisFrontEnd& frontEnd,
+                        const AnalysisSettings& settings = {});
+AnalysisRun runAnalysis(std::span<const AnalysisData* const> series, AnalysisFrontEnd& frontEnd,
+                        const AnalysisSettings& settings = {});
 
 }  // namespace tesselin

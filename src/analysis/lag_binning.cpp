@@ -33,16 +33,35 @@ struct RunPointers {
 using Vec8 = double __attribute__((vector_size(64)));
 using Bits8 = std::uint64_t __attribute__((vector_size(64)));
 
-// Sum of |y[j] - yi| over j in [begin, end). The lanes are added in a fixed
-// order, so every instruction set gives the same bits.
-inline void addAbsDifferences(Vec8& sum, const double* y, Vec8 base) {
-    const Bits8 noSign = ~Bits8{} >> 1;
-    Vec8 v;
-    std::memcpy(&v, y, sizeof v);
-    sum += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(v - base) & noSign);
+// What a pair adds to its bin: |dY|, or dY^2.
+template <bool kSquares>
+inline double difference(double yj, double yi) {
+    const double d = yj - yi;
+    if constexpr (kSquares) {
+        return d * d;
+    } else {
+        return std::fabs(d);
+    }
 }
 
-inline double sumAbsDifferences(const double* y, std::size_t begin, std::size_t end, double yi) {
+template <bool kSquares>
+inline void addDifferences(Vec8& sum, const double* y, Vec8 base) {
+    Vec8 v;
+    std::memcpy(&v, y, sizeof v);
+    const Vec8 d = v - base;
+    if constexpr (kSquares) {
+        sum += d * d;
+    } else {
+        const Bits8 noSign = ~Bits8{} >> 1;
+        sum += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(d) & noSign);
+    }
+}
+
+// The sum of what the pairs (yi, y[j]) add, over j in [begin, end). The
+// lanes are added in a fixed order, so every instruction set gives the same
+// bits.
+template <bool kSquares>
+inline double sumDifferences(const double* y, std::size_t begin, std::size_t end, double yi) {
     const Vec8 base = Vec8{} + yi;
     // Four independent sums, so that each addition need not wait for the last.
     Vec8 a{};
@@ -51,19 +70,19 @@ inline double sumAbsDifferences(const double* y, std::size_t begin, std::size_t 
     Vec8 d{};
     std::size_t j = begin;
     for (; j + 32 <= end; j += 32) {
-        addAbsDifferences(a, y + j, base);
-        addAbsDifferences(b, y + j + 8, base);
-        addAbsDifferences(c, y + j + 16, base);
-        addAbsDifferences(d, y + j + 24, base);
+        addDifferences<kSquares>(a, y + j, base);
+        addDifferences<kSquares>(b, y + j + 8, base);
+        addDifferences<kSquares>(c, y + j + 16, base);
+        addDifferences<kSquares>(d, y + j + 24, base);
     }
     for (; j + 8 <= end; j += 8) {
-        addAbsDifferences(a, y + j, base);
+        addDifferences<kSquares>(a, y + j, base);
     }
     const Vec8 lanes = (a + b) + (c + d);
     double total = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) +
                    ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
     for (; j < end; ++j) {
-        total += std::fabs(y[j] - yi);
+        total += difference<kSquares>(y[j], yi);
     }
     return total;
 }
@@ -96,11 +115,14 @@ std::size_t firstWhere(std::size_t from, std::size_t to, Pred holds) {
 // with the later points of greater X. Their periods x[j] - x[i] do not
 // decrease with j, so each bin's pairs form one run of j; every comparison
 // uses the period computed exactly as a pair's period and the exact edge
-// doubles. Compiled for several vector widths; the loader picks the widest the
-// processor has.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
-    const SortedPoints& points, const std::vector<double>& edges, std::size_t firstPoint,
-    std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
+// doubles. Bins of unequal width (logarithmic ones) are always found through
+// their runs: the guess below needs one width.
+template <bool kSquares>
+__attribute__((always_inline)) inline void binPointsOf(const SortedPoints& points,
+                                                       const std::vector<double>& edges,
+                                                       bool equalWidths, std::size_t firstPoint,
+                                                       std::size_t lastPoint, Accumulator& acc,
+                                                       RunPointers& runs) {
     // Runs this long or longer are found by search and summed in vectors;
     // shorter ones cost less pair by pair.
     constexpr std::size_t kLongRun = 16;
@@ -139,7 +161,7 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
         std::size_t j = firstWhere(points.nextGreater[i], n, periodAtLeast(edge[0]));
         std::size_t k = 0;
 
-        if ((n - j) / bins >= kLongRun) {
+        if (!equalWidths || (n - j) / bins >= kLongRun) {
             // Bin k's pairs are the run [atLeast[k], beyond[k + 1]). Both
             // ends only move forward from one point to the next, so each is
             // found from where it was for the previous point, in a step or two.
@@ -166,7 +188,7 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
             runs.placed = true;
             for (k = 0; k < bins; ++k) {
                 if (beyond[k + 1] > atLeast[k]) {
-                    total[k].sum += sumAbsDifferences(y, atLeast[k], beyond[k + 1], yi);
+                    total[k].sum += sumDifferences<kSquares>(y, atLeast[k], beyond[k + 1], yi);
                     total[k].count += beyond[k + 1] - atLeast[k];
                 }
             }
@@ -184,7 +206,7 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
                 const auto g = static_cast<std::size_t>(guess);
                 const double within = guess - static_cast<double>(g);
                 if (within > margin && within < 1 - margin) {
-                    total[g].sum += std::fabs(y[j] - yi);
+                    total[g].sum += difference<kSquares>(y[j], yi);
                     ++total[g].count;
                     continue;
                 }
@@ -202,13 +224,27 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void binPoints(
             }
             // The lowest bin whose end reaches the period holds it, and so
             // does each following bin that starts exactly at it.
-            const double difference = std::fabs(y[j] - yi);
+            const double added = difference<kSquares>(y[j], yi);
             for (std::size_t m = g; m < bins && edge[m] <= period; ++m) {
-                total[m].sum += difference;
+                total[m].sum += added;
                 ++total[m].count;
             }
         }
     }
+}
+
+// The pair walk, compiled for several vector widths; the loader picks the
+// widest the processor has.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void binAbsolute(
+    const SortedPoints& points, const std::vector<double>& edges, bool equalWidths,
+    std::size_t firstPoint, std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
+    binPointsOf<false>(points, edges, equalWidths, firstPoint, lastPoint, acc, runs);
+}
+
+__attribute__((target_clones("avx512f", "avx2", "default"))) void binSquares(
+    const SortedPoints& points, const std::vector<double>& edges, bool equalWidths,
+    std::size_t firstPoint, std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
+    binPointsOf<true>(points, edges, equalWidths, firstPoint, lastPoint, acc, runs);
 }
 
 // Chunks of points with roughly equal numbers of pairs. They depend only on
@@ -302,10 +338,25 @@ double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t
     return minPeriod + scaled / binNumber;
 }
 
-std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod) {
+double logBinEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k) {
+    if (binNumber == std::nearbyint(binNumber) && static_cast<double>(k) == binNumber) {
+        return maxPeriod;
+    }
+    const double fraction = static_cast<double>(k) / binNumber;
+    const double ratio = maxPeriod / minPeriod;
+    if (!std::isfinite(ratio)) {
+        // A ratio beyond the largest double: the same edges through logarithms.
+        return std::exp(std::log(minPeriod) +
+                        fraction * (std::log(maxPeriod) - std::log(minPeriod)));
+    }
+    return minPeriod * std::pow(ratio, fraction);
+}
+
+std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod, BinScale scale) {
     std::vector<double> edges(binCount(binNumber) + 1);
     for (std::size_t k = 0; k < edges.size(); ++k) {
-        edges[k] = binEdge(binNumber, minPeriod, maxPeriod, k);
+        edges[k] = scale == BinScale::Log ? logBinEdge(binNumber, minPeriod, maxPeriod, k)
+                                          : binEdge(binNumber, minPeriod, maxPeriod, k);
     }
     return edges;
 }
@@ -319,12 +370,13 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         const BinRow only = computeBins(points, 1.0, minPeriod, maxPeriod, options).front();
         return std::vector<BinRow>(bins, only);
     }
-    const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod);
+    const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod, options.scale);
     const SortedPoints sorted = sortByX(points);
     const unsigned threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     if (byRanks(sorted.x.size(), bins, options.path)) {
-        const BinSums binned = binByRanks(sorted, edges, threads, options.progress);
+        const BinSums binned =
+            binByRanks(sorted, edges, sumsSquares(options.statistic), threads, options.progress);
         std::vector<BinRow> table(bins);
         for (std::size_t k = 0; k < bins; ++k) {
             table[k] = {edges[k], edges[k + 1], binned.sum[k],
@@ -351,7 +403,9 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         // they go first and no thread is left with one at the end.
         for (std::size_t taken = nextChunk++; taken < chunks; taken = nextChunk++) {
             const std::size_t c = chunks - 1 - taken;
-            binPoints(sorted, edges, bounds[c], bounds[c + 1], partial[c], runs[worker]);
+            const auto bin = sumsSquares(options.statistic) ? binSquares : binAbsolute;
+            bin(sorted, edges, options.scale == BinScale::Linear, bounds[c], bounds[c + 1],
+                partial[c], runs[worker]);
             if (options.progress != nullptr) {
                 options.progress->advance(1);
             }

@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "analysis/extraction.h"
+#include "analysis/statistics.h"
 #include "common/Progress.h"
 
 namespace tesselin {
 
-// One period bin: its inclusive edges, and the sum and number of the value
-// differences |dY| of the pairs whose period |dX| lies within them.
+// One period bin: its inclusive edges, and the sum of the value differences
+// |dY| (or of their squares, for the statistics of squares) of the pairs
+// whose period |dX| lies within them, and their number.
 struct BinRow {
     double start = 0.0;
     double end = 0.0;
@@ -30,7 +32,11 @@ std::size_t binCount(double binNumber);
 // MaxPeriod itself, which the formula may miss by rounding ((0.7 * 3) / 3 is
 // 0.6999999999999998), leaving a pair at the maximum in no bin.
 double binEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k);
-std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod);
+// Logarithmic bins: edge k is MinPeriod * (MaxPeriod / MinPeriod)^(k /
+// BinNumber), MinPeriod above 0, the last one MaxPeriod itself.
+double logBinEdge(double binNumber, double minPeriod, double maxPeriod, std::size_t k);
+std::vector<double> binEdges(double binNumber, double minPeriod, double maxPeriod,
+                             BinScale scale = BinScale::Linear);
 
 // How computeBins goes through the pairs: one by one (cheap per pair, N^2 of
 // them), or through the ranks of Y (N * B * log N steps, with sums carried in
@@ -47,6 +53,8 @@ enum class BinningPath { Cheaper, Pairs, Ranks };
 // and their partial sums are added in a fixed order; by ranks, the terms of
 // each bin edge are summed in one order by one thread.
 struct BinningOptions {
+    Statistic statistic = Statistic::MeanAbs;  // sums |dY|, or dY^2 for the others
+    BinScale scale = BinScale::Linear;
     unsigned threads = 0;  // 0: one per core
     BinningPath path = BinningPath::Cheaper;
     Progress* progress = nullptr;  // told how far the work has come

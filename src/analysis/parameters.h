@@ -38,6 +38,10 @@ std::vector<std::string_view> minPeriodMessages(double minPeriod, double dataLen
 std::vector<std::string_view> maxPeriodMessages(double maxPeriod, double minPeriod,
                                                 double dataLength);
 
+// Logarithmic bins need a minimum period above 0.
+inline constexpr std::string_view kLogMinimumText =
+    "Logarithmic bins start above 0.  Please enter a minimum period greater than 0.";
+
 // The default answer to the maximum-period question.
 std::string defaultMaxPeriod(double dataLength);
 

@@ -63,6 +63,12 @@ DoubleDouble product(double a, double b) {
     return {p, std::fma(a, b, -p)};
 }
 
+// a * b to about 2^-104 of the product.
+DoubleDouble times(DoubleDouble a, DoubleDouble b) {
+    const DoubleDouble p = product(a.hi, b.hi);
+    return quickTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
+}
+
 // Memory for arrays read at random over many megabytes: asked for in huge
 // pages, so that a read does not also miss the address translation cache.
 template <typename T>
@@ -328,6 +334,22 @@ struct SharedSweep {
     RankTree tree;
     Chunk chunk;
     Progress* progress;
+    // For the sums of squares: the values less a central one, exactly, and
+    // the sums of their squares up to each position (`prefix` then sums
+    // these values). The tree and the chunk are not used.
+    bool squares = false;
+    std::span<const DoubleDouble> centred;
+    std::span<const DoubleDouble> prefixOfSquares;
+
+    // The sum of (y_j - y_i)^2 over the positions j before p, with u the
+    // centred values: sum u_j^2 - 2 u_i sum u_j + p u_i^2.
+    DoubleDouble squareTerm(std::size_t i, std::size_t p) const {
+        const DoubleDouble u = centred[i];
+        const DoubleDouble cross = times(u, prefix[p]);
+        return accumulate(
+            accumulate(prefixOfSquares[p], DoubleDouble{-2 * cross.hi, -2 * cross.lo}),
+            times(DoubleDouble{static_cast<double>(p), 0}, times(u, u)));
+    }
 
     // The sum of |y_j - y_i| over the positions j before p, of which `below`
     // have a lower Y (ties broken by position) and sum to sumBelow:
@@ -380,8 +402,10 @@ public:
         m_reused.reserve(kReused);
     }
 
-    // Meets every run end at the positions of the current chunk.
-    __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweepChunk();
+    // Meets every run end at the positions [first, last), those of the
+    // current chunk.
+    __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweepChunk(std::size_t first,
+                                                                                std::size_t last);
 
     // Once the sweep is over, each end has its remaining points from here
     // on: their runs reach past the last point, so their terms are those
@@ -417,12 +441,12 @@ private:
     std::uint64_t m_reported = 0;
 };
 
-void EdgeSweep::sweepChunk() {
+void EdgeSweep::sweepChunk(std::size_t first, std::size_t last) {
     const SharedSweep& s = m_shared;
     const std::size_t n = s.points.x.size();
     const Chunk& chunk = s.chunk;
     m_local->clear();
-    for (std::size_t p = chunk.first(); p < chunk.last(); ++p) {
+    for (std::size_t p = first; p < last; ++p) {
         // Every run end at p: the points before p are in the tree or the
         // chunk's own structure.
         for (std::size_t e = 0; e < m_ends.size(); ++e) {
@@ -439,6 +463,8 @@ void EdgeSweep::sweepChunk() {
                 DoubleDouble term;
                 if (reuse && end.i >= m_reusedFirst && end.i - m_reusedFirst < m_reused.size()) {
                     term = m_reused[end.i - m_reusedFirst];
+                } else if (s.squares) {
+                    term = s.squareTerm(end.i, p);
                 } else {
                     const std::size_t r = s.rank[end.i];
                     const auto [before, sumBefore] = s.tree.below(r);
@@ -456,12 +482,14 @@ void EdgeSweep::sweepChunk() {
                     s.progress->advance(m_met - m_reported);
                     m_reported = m_met;
                 }
-                if (end.i + kAhead < n) {
+                if (end.i + kAhead < n && !s.squares) {
                     s.tree.prefetch(s.rank[end.i + kAhead]);
                 }
             }
         }
-        m_local->insert(chunk.placeAt(p), s.y[p]);
+        if (!s.squares) {
+            m_local->insert(chunk.placeAt(p), s.y[p]);
+        }
     }
 }
 
@@ -503,7 +531,10 @@ public:
                 continue;  // no end needs these points
             }
             DoubleDouble total;
-            for (std::size_t i = m_cuts[c]; i < m_cuts[c + 1]; ++i) {
+            for (std::size_t i = m_cuts[c]; i < m_cuts[c + 1] && s.squares; ++i) {
+                total = accumulate(total, s.squareTerm(i, n));
+            }
+            for (std::size_t i = m_cuts[c]; i < m_cuts[c + 1] && !s.squares; ++i) {
                 if (i + kAhead < n) {
                     s.tree.prefetch(s.rank[i + kAhead]);
                 }
@@ -549,13 +580,14 @@ private:
 
 }  // namespace
 
-BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
-                   Progress* progress) {
+BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, bool squares,
+                   unsigned threads, Progress* progress) {
     const std::size_t n = points.x.size();
     const std::size_t bins = edges.size() - 1;
+    const int headroom = 2 * static_cast<int>(std::bit_width(n)) + 4;
     // Ranks of Y, ties broken by position, and the sums of Y up to each position.
-    std::vector<std::size_t> rank(n);
-    {
+    std::vector<std::size_t> rank(squares ? 0 : n);
+    if (!squares) {
         struct Keyed {
             std::uint64_t key;
             std::size_t position;
@@ -572,30 +604,76 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     // The sums of a bin reach N^2 times the largest |Y|; Y values near the
     // largest double are summed scaled down by a power of two, which is exact
     // but for bits far below the values that dominate.
-    const double largest = std::transform_reduce(
-        points.y.begin(), points.y.end(), 0.0, [](double a, double b) { return std::max(a, b); },
-        [](double v) { return std::abs(v); });
-    const int headroom = 2 * static_cast<int>(std::bit_width(n)) + 4;
-    const int scale = largest > 0 && std::isfinite(largest)
-                          ? std::max(0, std::ilogb(largest) - (1020 - headroom))
-                          : 0;
+    int scale = 0;
     std::vector<double> scaled;
-    if (scale > 0) {
-        scaled.resize(n);
-        std::ranges::transform(points.y, scaled.begin(),
-                               [&](double v) { return std::ldexp(v, -scale); });
-    }
-    const std::span<const double> y = scale > 0 ? std::span<const double>(scaled) : points.y;
     std::vector<DoubleDouble> prefix(n + 1);
-    for (std::size_t p = 0; p < n; ++p) {
-        prefix[p + 1] = prefix[p] + DoubleDouble{y[p], 0};
+    std::vector<DoubleDouble> centred;
+    std::vector<DoubleDouble> prefixOfSquares;
+    if (!squares) {
+        const double largest = std::transform_reduce(
+            points.y.begin(), points.y.end(), 0.0,
+            [](double a, double b) { return std::max(a, b); },
+            [](double v) { return std::abs(v); });
+        scale = largest > 0 && std::isfinite(largest)
+                    ? std::max(0, std::ilogb(largest) - (1020 - headroom))
+                    : 0;
+        if (scale > 0) {
+            scaled.resize(n);
+            std::ranges::transform(points.y, scaled.begin(),
+                                   [&](double v) { return std::ldexp(v, -scale); });
+        }
+        const std::span<const double> y = scale > 0 ? std::span<const double>(scaled) : points.y;
+        for (std::size_t p = 0; p < n; ++p) {
+            prefix[p + 1] = prefix[p] + DoubleDouble{y[p], 0};
+        }
+    } else {
+        // Squares of values far from 0 would lose the differences among
+        // them: the values are taken less the middle of their range, the
+        // difference kept exactly in two doubles, and scaled by a power of
+        // two so that the sums of squares stay far from both ends of the
+        // range of a double.
+        centred.resize(n);
+        prefixOfSquares.resize(n + 1);
+        const auto [low, high] = std::ranges::minmax(points.y);
+        const double centre = n > 0 ? low / 2 + high / 2 : 0;
+        double largest = 0;
+        for (std::size_t p = 0; p < n; ++p) {
+            centred[p] = twoSum(points.y[p], -centre);
+            largest = std::max(largest, std::abs(centred[p].hi));
+        }
+        if (largest > 0 && std::isfinite(largest)) {
+            const int magnitude = std::ilogb(largest);
+            scale = magnitude > 500 - headroom ? magnitude - (500 - headroom)
+                    : magnitude < -400         ? magnitude
+                                               : 0;
+        }
+        for (std::size_t p = 0; p < n; ++p) {
+            const DoubleDouble u{std::ldexp(centred[p].hi, -scale),
+                                 std::ldexp(centred[p].lo, -scale)};
+            centred[p] = u;
+            prefix[p + 1] = prefix[p] + u;
+            prefixOfSquares[p + 1] = prefixOfSquares[p] + times(u, u);
+        }
     }
+    const std::span<const double> y =
+        !squares && scale > 0 ? std::span<const double>(scaled) : points.y;
 
     if (progress != nullptr) {
         progress->begin(2 * bins * n);  // each point meets each bin's two run ends
     }
-    SharedSweep shared{points, y, rank, prefix, RankTree(n), Chunk(n), progress};
-    shared.chunk.take(rank, 0, std::min(n, kChunk));
+    SharedSweep shared{points,
+                       y,
+                       rank,
+                       prefix,
+                       RankTree(squares ? 0 : n),
+                       Chunk(squares ? 0 : n),
+                       progress,
+                       squares,
+                       centred,
+                       prefixOfSquares};
+    if (!squares) {
+        shared.chunk.take(rank, 0, std::min(n, kChunk));
+    }
     // The threads that start share the edges; those started wait until their
     // number is known, and leave at once if the sweep cannot be prepared.
     constexpr std::size_t kAbandoned = ~std::size_t{0};
@@ -618,13 +696,14 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
         if (!queried) {
             return;
         }
-        const Chunk& chunk = shared.chunk;
-        inserting = chunk.first();
-        inserted = chunk.last();
-        for (std::size_t q = inserting; q < inserted; ++q) {
-            shared.tree.insertAcrossGroups(rank[q], y[q]);
+        inserting = inserted;
+        inserted = std::min(n, inserted + kChunk);
+        if (!squares) {
+            for (std::size_t q = inserting; q < inserted; ++q) {
+                shared.tree.insertAcrossGroups(rank[q], y[q]);
+            }
+            shared.chunk.take(rank, inserted, std::min(n, inserted + kChunk));
         }
-        shared.chunk.take(rank, inserted, std::min(n, inserted + kChunk));
         if (inserted == n) {
             last.cut(n, team);
         }
@@ -638,9 +717,9 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
             return;
         }
         for (std::size_t c = 0; c < chunks; ++c) {
-            team[t]->sweepChunk();
+            team[t]->sweepChunk(c * kChunk, std::min(n, (c + 1) * kChunk));
             meeting->arrive_and_wait();
-            for (std::size_t q = inserting; q < inserted; ++q) {
+            for (std::size_t q = inserting; q < inserted && !squares; ++q) {
                 if (RankTree::groupOf(rank[q]) % count == t) {
                     shared.tree.insertInGroup(rank[q], y[q]);
                 }
@@ -686,7 +765,7 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
         const EndTotal& end = totals[endSlot(k + 1, true)];
         const EndTotal& start = totals[endSlot(k, false)];
         const DoubleDouble sum = accumulate(end.sum, -start.sum);
-        result.sum[k] = std::ldexp(sum.hi + sum.lo, scale);
+        result.sum[k] = std::ldexp(sum.hi + sum.lo, squares ? 2 * scale : scale);
         result.count[k] = end.count - start.count;
     }
     return result;

@@ -62,15 +62,85 @@ std::string column(int number, const std::string& name) {
            ", \"name\": " + (name.empty() ? std::string("null") : jsonString(name)) + "}";
 }
 
+// In CSV a value that is not a number is an empty field.
+std::string csvNumber(double value) {
+    return std::isfinite(value) ? exact(value) : std::string();
+}
+
+bool isDefault(const AnalysisSettings& settings) {
+    return settings.statistic == Statistic::MeanAbs && settings.scale == BinScale::Linear &&
+           settings.resamples == 0 && settings.weight == SeriesWeight::Pairs;
+}
+
+// What the JSON document says of a run with settings other than the defaults.
+std::string settingsJson(const AnalysisRun& run) {
+    const AnalysisSettings& settings = run.settings;
+    if (isDefault(settings)) {
+        return {};
+    }
+    std::string text;
+    text += "  \"statistic\": " + jsonString(namesOf(settings.statistic).option) + ",\n";
+    text += "  \"value_key\": " + jsonString(namesOf(settings.statistic).column) + ",\n";
+    text += std::string("  \"bin_scale\": ") +
+            (settings.scale == BinScale::Log ? "\"log\"" : "\"linear\"") + ",\n";
+    text += std::string("  \"midpoint_is\": ") +
+            (settings.scale == BinScale::Log
+                 ? "\"the geometric mean of bin_start and bin_end, sqrt(bin_start * bin_end)\""
+                 : "\"the arithmetic mean of bin_start and bin_end\"") +
+            ",\n";
+    if (settings.resamples > 0) {
+        text += "  \"bootstrap\": {\"resamples\": " + std::to_string(settings.resamples) +
+                ", \"seed\": " + std::to_string(settings.seed) +
+                ", \"std\": \"standard deviation of the resampled values, K - 1 in the "
+                "denominator\", \"p16\": \"16th percentile\", \"p84\": \"84th percentile\", "
+                "\"resamples_with_pairs\": \"the resamples with pairs in the bin, from which "
+                "its spread is taken\"},\n";
+    }
+    return text;
+}
+
+std::string rowsJson(const AnalysisRun& run) {
+    const std::string_view key = namesOf(run.settings.statistic).column;
+    std::string text = "  \"rows\": [";
+    bool first = true;
+    for (std::size_t k = 0; k < run.BinTable.size(); ++k) {
+        const BinRow& bin = run.BinTable[k];
+        if (bin.count > 0) {
+            text += first ? "\n" : ",\n";
+            first = false;
+            text += "    {\"bin_start\": " + exact(bin.start) + ", \"bin_end\": " + exact(bin.end) +
+                    ", \"midpoint\": " + exact(run.midpoints[k]) + ", \"" + std::string(key) +
+                    "\": " + exact(run.values[k]) + ", \"pairs\": " + whole(bin.count);
+            if (!run.spread.empty()) {
+                const BinSpread& spread = run.spread[k];
+                text += ", \"std\": " + exact(spread.std) + ", \"p16\": " + exact(spread.p16) +
+                        ", \"p84\": " + exact(spread.p84) +
+                        ", \"resamples_with_pairs\": " + std::to_string(spread.resamples);
+            }
+            text += "}";
+        }
+    }
+    text += first ? "]\n}\n" : "\n  ]\n}\n";
+    return text;
+}
+
 }  // namespace
 
 std::string resultsCsv(const AnalysisRun& run) {
-    std::string text = "bin_start,bin_end,midpoint,mean_abs_dy,pairs\n";
-    for (const BinRow& bin : run.BinTable) {
+    const bool spread = !run.spread.empty();
+    std::string text = "bin_start,bin_end,midpoint," +
+                       std::string(namesOf(run.settings.statistic).column) + ",pairs" +
+                       (spread ? ",std,p16,p84\n" : "\n");
+    for (std::size_t k = 0; k < run.BinTable.size(); ++k) {
+        const BinRow& bin = run.BinTable[k];
         if (bin.count > 0) {
-            text += exact(bin.start) + "," + exact(bin.end) + "," +
-                    exact((bin.end + bin.start) / 2) + "," + exact(bin.sum / bin.count) + "," +
-                    whole(bin.count) + "\n";
+            text += exact(bin.start) + "," + exact(bin.end) + "," + exact(run.midpoints[k]) + "," +
+                    exact(run.values[k]) + "," + whole(bin.count);
+            if (spread) {
+                text += "," + csvNumber(run.spread[k].std) + "," + csvNumber(run.spread[k].p16) +
+                        "," + csvNumber(run.spread[k].p84);
+            }
+            text += "\n";
         }
     }
     return text;
@@ -85,6 +155,7 @@ std::string resultsJson(const AnalysisRun& run, const AnalysisData& data,
     text += "  \"bins\": " + exact(run.BinNumber) + ",\n";
     text += "  \"minimum_period\": " + exact(run.MinPeriod) + ",\n";
     text += "  \"maximum_period\": " + exact(run.MaxPeriod) + ",\n";
+    text += settingsJson(run);
     text += "  \"data_length\": " + exact(run.DataLength) + ",\n";
     text += "  \"first_point\": " + exact(data.FirstPoint) + ",\n";
     text += "  \"last_point\": " + exact(data.LastPoint) + ",\n";
@@ -92,20 +163,38 @@ std::string resultsJson(const AnalysisRun& run, const AnalysisData& data,
     text += "  \"pairs_left_out_for_equal_x\": " + std::to_string(run.pairsLeftOut) + ",\n";
     text += "  \"rows_left_out_not_numbers\": " + std::to_string(data.rowsLeftOut.count) + ",\n";
     text += "  \"cells_read_as_zero\": " + std::to_string(data.cellsReadAsZero.count) + ",\n";
-    text += "  \"rows\": [";
-    bool first = true;
-    for (const BinRow& bin : run.BinTable) {
-        if (bin.count > 0) {
-            text += first ? "\n" : ",\n";
-            first = false;
-            text += "    {\"bin_start\": " + exact(bin.start) + ", \"bin_end\": " + exact(bin.end) +
-                    ", \"midpoint\": " + exact((bin.end + bin.start) / 2) +
-                    ", \"mean_abs_dy\": " + exact(bin.sum / bin.count) +
-                    ", \"pairs\": " + whole(bin.count) + "}";
-        }
+    return text + rowsJson(run);
+}
+
+std::string ensembleJson(const AnalysisRun& run, std::span<const EnsembleMember> members,
+                         std::span<const std::string> skipped) {
+    std::string text = "{\n  \"ensemble\": [";
+    for (std::size_t s = 0; s < members.size(); ++s) {
+        const EnsembleMember& member = members[s];
+        text += std::string(s == 0 ? "\n" : ",\n") +
+                "    {\"source\": " + jsonString(member.source.file) +
+                ", \"x_column\": " + column(member.source.xColumn, member.source.xName) +
+                ", \"y_column\": " + column(member.source.yColumn, member.source.yName) +
+                ", \"points\": " + std::to_string(member.points) +
+                ", \"data_length\": " + exact(member.dataLength) + "}";
     }
-    text += first ? "]\n}\n" : "\n  ]\n}\n";
-    return text;
+    text += members.empty() ? "],\n" : "\n  ],\n";
+    text += "  \"skipped\": [";
+    for (std::size_t s = 0; s < skipped.size(); ++s) {
+        text += (s == 0 ? "" : ", ") + jsonString(skipped[s]);
+    }
+    text += "],\n";
+    text += std::string("  \"weight\": ") +
+            (run.settings.weight == SeriesWeight::Series ? "\"series\"" : "\"pairs\"") + ",\n";
+    text += "  \"bins\": " + exact(run.BinNumber) + ",\n";
+    text += "  \"minimum_period\": " + exact(run.MinPeriod) + ",\n";
+    text += "  \"maximum_period\": " + exact(run.MaxPeriod) + ",\n";
+    AnalysisRun described = run;
+    described.settings.weight = SeriesWeight::Series;  // always describe the settings
+    text += settingsJson(described);
+    text += "  \"data_length\": " + exact(run.DataLength) + ",\n";
+    text += "  \"pairs_left_out_for_equal_x\": " + std::to_string(run.pairsLeftOut) + ",\n";
+    return text + rowsJson(run);
 }
 
 }  // namespace tesselin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,15 @@ struct ResultsSource {
 
 std::string resultsJson(const AnalysisRun& run, const AnalysisData& data,
                         const ResultsSource& source);
+
+// The JSON document of an ensemble: its series with their points, those left
+// out (--skip-failed), and the combined rows.
+struct EnsembleMember {
+    ResultsSource source;
+    std::size_t points = 0;
+    double dataLength = 0;
+};
+std::string ensembleJson(const AnalysisRun& run, std::span<const EnsembleMember> members,
+                         std::span<const std::string> skipped);
 
 }  // namespace tesselin

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/statistics.h"
+
 namespace tesselin {
 
 struct BinRow;
@@ -17,10 +19,15 @@ using ResultsTable = std::vector<ResultsRow>;
 inline const ResultsRow kResultsCaptions = {"Bin Start", "Bin End", "Midpoint", "Avg. Value",
                                             "Points"};
 
-// Start, end, midpoint and average are rounded to 7 decimal places (ties to
+// Start, end, midpoint and value are rounded to 7 decimal places (ties to
 // even) and shown as number text; the count is shown as it is. Every text
 // takes at most 14 characters, fewer significant digits where it would need
-// more, so that the results file keeps its values apart.
+// more, so that the results file keeps its values apart. The fourth caption
+// names the statistic.
+ResultsTable buildResultsTable(std::span<const BinRow> bins, std::span<const double> values,
+                               std::span<const double> midpoints,
+                               Statistic statistic = Statistic::MeanAbs);
+// The table of the default analysis: mean |dY| in bins of equal width.
 ResultsTable buildResultsTable(std::span<const BinRow> bins);
 
 }  // namespace tesselin

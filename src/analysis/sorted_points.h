@@ -87,7 +87,9 @@ struct BinSums {
 // turn and meet after each chunk of points, and each edge's terms are summed
 // in one order, so the bits do not depend on the number of threads.
 // The progress, if given, counts the run ends met.
-BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, unsigned threads,
-                   Progress* progress = nullptr);
+// With `squares`, the bins sum (y_j - y_i)^2 instead, which needs no tree:
+// over a run, it follows from the sums of the values and of their squares.
+BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges, bool squares,
+                   unsigned threads, Progress* progress = nullptr);
 
 }  // namespace tesselin

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <variant>
 
 #include "analysis/analysis_run.h"
 #include "analysis/column_choice.h"
@@ -165,9 +166,9 @@ public:
             m_report.info("Maximum Period: " + numberText(m_accepted[2]));
         }
     }
-    std::vector<BinRow> compute(const BinningWork& work) override {
-        Progress* progress = m_line.stage("computing", true);
-        return work({.threads = m_options.threadCount, .progress = progress});
+    void compute(Stage stage, const BinningWork& work) override {
+        Progress* progress = m_line.stage(stage == Stage::Bins ? "computing" : "resampling", true);
+        work({.threads = m_options.threadCount, .progress = progress});
     }
 
 private:
@@ -295,8 +296,17 @@ int writeResults(const std::string& text, const std::optional<std::filesystem::p
     return kSuccess;
 }
 
-int analyse(const std::string& file, const std::optional<std::filesystem::path>& output,
-            const Options& options, Report& report, ProgressLine& line) {
+// A data set read and its columns resolved, ready for the analysis.
+struct Series {
+    AnalysisData data;
+    ResultsSource source;
+    std::string columns;  // "Col. 0 JD (--x) and Col. 1 mag (--y)", for messages
+};
+
+// Reads a data set's two columns; an exit status, with its messages, when it
+// cannot be read or the columns are not there.
+std::variant<Series, int> readSeries(const std::string& file, const Options& options,
+                                     Report& report, ProgressLine& line) {
     if (std::error_code ec; std::filesystem::is_regular_file(file, ec) &&
                             std::filesystem::file_size(file, ec) == 0 && !ec) {
         report.error("the data file is empty: there is nothing to analyse");
@@ -340,18 +350,21 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
         const auto k = static_cast<std::size_t>(column);
         return k < columnData.names.size() ? columnData.names[k] : std::string();
     };
-    const ResultsSource source{file, columns->x, columns->y, nameOf(columns->x),
-                               nameOf(columns->y)};
-    AnalysisData data = analysisDataOf(std::move(columnData.points));
-    data.rowsLeftOut = std::move(columnData.rowsLeftOut);
-    data.cellsReadAsZero = std::move(columnData.cellsReadAsZero);
+    Series series;
+    series.source = {file, columns->x, columns->y, nameOf(columns->x), nameOf(columns->y)};
+    series.data = analysisDataOf(std::move(columnData.points));
+    series.data.rowsLeftOut = std::move(columnData.rowsLeftOut);
+    series.data.cellsReadAsZero = std::move(columnData.cellsReadAsZero);
     const auto described = [&](int column, const char* option) {
         return namedCaption(column, columnData.names) + " (" + option + ")";
     };
-    CommandLineRun frontEnd(options, report, line,
-                            described(columns->x, "--x") + " and " + described(columns->y, "--y"));
-    const AnalysisRun analysis = runAnalysis(data, frontEnd);
-    switch (analysis.outcome) {
+    series.columns = described(columns->x, "--x") + " and " + described(columns->y, "--y");
+    return series;
+}
+
+// The exit status of a run that did not complete.
+int statusOf(RunOutcome outcome) {
+    switch (outcome) {
         case RunOutcome::NoData:
         case RunOutcome::NoLength:
             return kNoData;
@@ -360,6 +373,23 @@ int analyse(const std::string& file, const std::optional<std::filesystem::path>&
             return kBadArguments;
         case RunOutcome::Completed:
             break;
+    }
+    return kSuccess;
+}
+
+int analyse(const std::string& file, const std::optional<std::filesystem::path>& output,
+            const Options& options, Report& report, ProgressLine& line) {
+    auto read = readSeries(file, options, report, line);
+    if (const int* status = std::get_if<int>(&read)) {
+        return *status;
+    }
+    const Series& series = std::get<Series>(read);
+    const AnalysisData& data = series.data;
+    const ResultsSource& source = series.source;
+    CommandLineRun frontEnd(options, report, line, series.columns);
+    const AnalysisRun analysis = runAnalysis(data, frontEnd, options.settings);
+    if (analysis.outcome != RunOutcome::Completed) {
+        return statusOf(analysis.outcome);
     }
     line.endRun();  // before the results, which may go to the same terminal
     if (options.outputFormat == "csv") {
@@ -427,6 +457,23 @@ int printTable(const Options& options) {
 
 namespace {
 
+// Runs `work` for one data set; whatever fails inside it fails it alone,
+// with its messages in the report.
+template <typename Work>
+int guarded(const std::string& file, Report& report, Work&& work) {
+    try {
+        return work();
+    } catch (const Failure& failure) {
+        report.failure(failure);
+    } catch (const std::bad_alloc&) {
+        report.failure(Failure::outOfMemory("Out of memory: " + file +
+                                            " needs more memory than the system gives"));
+    } catch (const std::exception& error) {
+        report.error(std::string("the analysis failed: ") + error.what());
+    }
+    return kImportFailed;
+}
+
 // Analyses one data set and writes its results; its failure line goes to
 // `collected` when one is given. Returns the exit status of the data set.
 int analyseOne(const std::string& file, const Options& options, ProgressLine& line,
@@ -437,21 +484,9 @@ int analyseOne(const std::string& file, const Options& options, ProgressLine& li
         options.batch       ? std::optional(resultsPathFor(file, options))
         : options.hasOutput ? std::optional<std::filesystem::path>(options.output)
                             : std::nullopt;
-    int status = kSuccess;
     // Whatever fails inside one data set fails it alone: the batch goes on.
-    try {
-        status = analyse(file, output, options, report, line);
-    } catch (const Failure& failure) {
-        report.failure(failure);
-        status = kImportFailed;
-    } catch (const std::bad_alloc&) {
-        report.failure(Failure::outOfMemory("Out of memory: " + file +
-                                            " needs more memory than the system gives"));
-        status = kImportFailed;
-    } catch (const std::exception& error) {
-        report.error(std::string("the analysis failed: ") + error.what());
-        status = kImportFailed;
-    }
+    const int status =
+        guarded(file, report, [&] { return analyse(file, output, options, report, line); });
     line.endRun();
     // A data set that fails keeps whatever its results file held.
     std::error_code ec;
@@ -459,6 +494,83 @@ int analyseOne(const std::string& file, const Options& options, ProgressLine& li
         options.batch && status != kSuccess && output && std::filesystem::exists(*output, ec);
     report.close(kept ? output : std::nullopt);
     return status;
+}
+
+// --combine: the series of all the files as one ensemble, written once. A
+// series that cannot be read fails the whole run unless --skip-failed
+// leaves it out; either way each failure has its line.
+int analyseEnsemble(const Options& options, ProgressLine& line) {
+    std::vector<Series> members;
+    std::vector<std::string> skipped;
+    for (const std::string& file : options.files) {
+        std::string failureLine;
+        Report report(line, file, true, &failureLine);
+        line.beginRun(terminalSafe(std::filesystem::path(file).filename().string()));
+        const int status = guarded(file, report, [&] {
+            auto read = readSeries(file, options, report, line);
+            if (const int* failed = std::get_if<int>(&read)) {
+                return *failed;
+            }
+            Series& series = std::get<Series>(read);
+            if (series.data.PointCount() == 0) {
+                report.error("nothing to analyse: no row has both " + series.columns + " filled");
+                return static_cast<int>(kNoData);
+            }
+            members.push_back(std::move(series));
+            return static_cast<int>(kSuccess);
+        });
+        line.endRun();
+        report.close();
+        if (status != kSuccess) {
+            skipped.push_back(file);
+            std::cerr << failureLine;
+        }
+    }
+    if (!skipped.empty() && !options.skipFailed) {
+        std::cerr << "tesselin-cli: --combine: " << skipped.size() << " of " << options.files.size()
+                  << " series failed, so no results were written (--skip-failed leaves them "
+                     "out)\n";
+        return kSomeFilesFailed;
+    }
+    for (const std::string& file : skipped) {
+        std::cerr << "tesselin-cli: --combine: " << terminalSafe(file)
+                  << " is left out of the ensemble (--skip-failed)\n";
+    }
+    if (members.empty()) {
+        std::cerr << "tesselin-cli: --combine: no series is left to analyse\n";
+        return kSomeFilesFailed;
+    }
+    const std::string name = "ensemble of " + std::to_string(members.size()) + " series";
+    Report report(line, name, false);
+    line.beginRun(name);
+    std::vector<const AnalysisData*> series;
+    std::vector<EnsembleMember> described;
+    std::size_t points = 0;
+    for (const Series& member : members) {
+        series.push_back(&member.data);
+        described.push_back(
+            {member.source, member.data.DataPoints.size(), member.data.DataLength()});
+        points += member.data.DataPoints.size();
+    }
+    report.info("Series: " + std::to_string(members.size()) + " with " + std::to_string(points) +
+                " points in all; the summary is that of the longest, " +
+                members[static_cast<std::size_t>(
+                            std::ranges::max_element(described, {}, &EnsembleMember::dataLength) -
+                            described.begin())]
+                    .source.file);
+    CommandLineRun frontEnd(options, report, line, members.front().columns);
+    return guarded(name, report, [&] {
+        const AnalysisRun analysis = runAnalysis(series, frontEnd, options.settings);
+        if (analysis.outcome != RunOutcome::Completed) {
+            return statusOf(analysis.outcome);
+        }
+        line.endRun();
+        const std::string text = options.outputFormat == "csv" ? resultsCsv(analysis)
+                                 : options.outputFormat == "json"
+                                     ? ensembleJson(analysis, described, skipped)
+                                     : resultsFileText(analysis.results);
+        return writeResults(text, outputOf(options), report);
+    });
 }
 
 // How many data sets of a batch are analysed side by side, each by one
@@ -531,6 +643,9 @@ int run(const Options& options) {
                       << " cannot be made: " << ec.message() << '\n';
             return kOutputFailed;
         }
+    }
+    if (options.combine) {
+        return analyseEnsemble(options, line);
     }
     std::vector<int> statuses;
     if (const std::size_t workers = sideBySide(options); workers > 1) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <sys/stat.h>
+#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -48,6 +49,23 @@ sets of any number of rows.
                     values read where no date of their column tells (a
                     first number above 12 means day first, a second month
                     first)
+  --statistic S     what each bin reports of the value differences dY of its
+                    pairs: mean-abs (mean |dY|, the default), mean-square
+                    (mean dY^2), rms (its square root) or semivariance (half
+                    the mean dY^2)
+  --bin-scale S     linear (bins of equal width, the default) or log (of equal
+                    width in log period; needs --min above 0; the midpoint is
+                    then the geometric mean of the edges)
+  --bootstrap K     resample the points with replacement K times and add each
+                    bin's spread to csv and json results: std, p16, p84
+  --seed S          the bootstrap's seed, a whole number (default 20261207)
+  --combine         one results set (--output) from all the FILEs: each bin
+                    holds the pairs of every series, pairs formed only within
+                    a series; the default maximum is the longest data length
+  --weight W        with --combine: pairs (every pair counts once, the
+                    default) or series (each series' bin value counts once)
+  --skip-failed     with --combine: leave out a series that fails instead of
+                    ending without results
   --threads N       the threads of the computation (default: one per core);
                     a batch analyses that many data sets side by side; the
                     results do not depend on it
@@ -150,6 +168,54 @@ std::string escapedStep(const std::string& step) {
     return escaped;
 }
 
+// The settings of what is computed: the statistic, the bins' scale, the
+// bootstrap and the weight of the series.
+std::optional<int> readSettings(const CLI::App& app, const std::string& statistic,
+                                const std::string& binScale, const std::string& bootstrap,
+                                const std::string& seed, const std::string& weight,
+                                Options& options) {
+    AnalysisSettings& settings = options.settings;
+    if (app.count("--statistic") > 0) {
+        const auto named = statisticNamed(statistic);
+        if (!named) {
+            return usageError("--statistic is mean-abs, mean-square, rms or semivariance");
+        }
+        settings.statistic = *named;
+    }
+    if (app.count("--bin-scale") > 0) {
+        if (binScale != "linear" && binScale != "log") {
+            return usageError("--bin-scale is linear or log");
+        }
+        settings.scale = binScale == "log" ? BinScale::Log : BinScale::Linear;
+    }
+    if (app.count("--bootstrap") > 0) {
+        const auto resamples = strictNumber(bootstrap);
+        if (!resamples || *resamples < 1 || *resamples > 1'000'000 ||
+            *resamples != std::floor(*resamples)) {
+            return usageError("--bootstrap is a whole number of resamples from 1 to 1000000");
+        }
+        settings.resamples = static_cast<unsigned>(*resamples);
+    }
+    if (app.count("--seed") > 0) {
+        std::uint64_t value = 0;
+        const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
+        if (seed.empty() || error != std::errc() || end != seed.data() + seed.size()) {
+            return usageError("--seed is a whole number from 0 to 18446744073709551615");
+        }
+        if (settings.resamples == 0) {
+            return usageError("--seed goes with --bootstrap");
+        }
+        settings.seed = value;
+    }
+    if (app.count("--weight") > 0) {
+        if (weight != "pairs" && weight != "series") {
+            return usageError("--weight is pairs or series");
+        }
+        settings.weight = weight == "series" ? SeriesWeight::Series : SeriesWeight::Pairs;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<DataKind> dataKindNamed(std::string_view name) {
@@ -195,7 +261,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     app.add_option("files", options.files);
     app.add_flag("--quiet", options.quiet);
     app.add_flag("--table", options.table);
-    std::string dateOrder;
+    app.add_flag("--combine", options.combine);
+    app.add_flag("--skip-failed", options.skipFailed);
+    std::string dateOrder, statistic, binScale, bootstrap, seed, weight;
     const std::pair<const char*, std::string*> valued[] = {
         {"--x", &options.x},
         {"--y", &options.y},
@@ -207,7 +275,12 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         {"--output-dir", &options.outputDir},
         {"--output-format", &options.outputFormat},
         {"--threads", &options.threads},
-        {"--date-order", &dateOrder}};
+        {"--date-order", &dateOrder},
+        {"--statistic", &statistic},
+        {"--bin-scale", &binScale},
+        {"--bootstrap", &bootstrap},
+        {"--seed", &seed},
+        {"--weight", &weight}};
     for (const auto& [name, value] : valued) {
         app.add_option(name, *value);
     }
@@ -273,8 +346,18 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.batch && options.hasOutput) {
         return usageError("--output and --output-dir cannot be given together");
     }
-    if (options.files.size() > 1 && !options.batch) {
-        return usageError("several data files need --output-dir, which receives their results");
+    if (options.combine && (options.batch || options.table)) {
+        return usageError("--combine writes one results set: give --output, not --output-dir");
+    }
+    if (!options.combine && (app.count("--weight") > 0 || options.skipFailed)) {
+        return usageError("--weight and --skip-failed go with --combine");
+    }
+    if (options.files.size() > 1 && !options.batch && !options.combine) {
+        return usageError(
+            "several data files need --output-dir, which receives their results, or --combine");
+    }
+    if (const auto bad = readSettings(app, statistic, binScale, bootstrap, seed, weight, options)) {
+        return bad;
     }
     // Unlike the window's input boxes, an option takes no "2x" for 2.
     for (const auto& [name, value] : valued) {
@@ -301,6 +384,10 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     }
     if (const auto bad = refused("--min", minPeriodMessages(minimum, unbounded))) {
         return bad;
+    }
+    if (options.settings.scale == BinScale::Log && !(minimum > 0)) {
+        return usageError(options.hasMin ? "--min: logarithmic bins need a minimum period above 0"
+                                         : "--bin-scale log needs --min, a minimum period above 0");
     }
     if (const auto bad = options.hasMax
                              ? refused("--max", maxPeriodMessages(leadingNumberValue(options.max),

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/analysis_run.h"
 #include "import/data_set.h"
 #include "import/text/local_dates.h"
 
@@ -25,10 +26,13 @@ struct Options {
     bool hasBins = false, hasMin = false, hasMax = false, hasFormat = false, hasOutput = false;
     bool batch = false;  // --output-dir: one results file per data set
     bool quiet = false;
-    bool table = false;
-    DateOrder dateOrder = DateOrder::Undecided;  // --date-order  // --table: show the data set
-                                                 // instead of analysing it
+    bool table = false;                          // --table: show the data set instead
+    DateOrder dateOrder = DateOrder::Undecided;  // --date-order
     unsigned threadCount = 0;
+    // --statistic, --bin-scale, --bootstrap, --seed and --weight.
+    AnalysisSettings settings;
+    bool combine = false;     // --combine: one results set from all the series
+    bool skipFailed = false;  // --skip-failed: an ensemble goes on without a failed series
 };
 
 // Reads the command line into options; gives an exit status when the program

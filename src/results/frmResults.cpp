@@ -261,18 +261,17 @@ void frmResults::accept(Parameter parameter, double value) {
     placeValues();
 }
 
-std::vector<BinRow> frmResults::compute(const BinningWork& work) {
+void frmResults::compute(Stage, const BinningWork& work) {
     // The largest analysis takes seconds: it runs on worker threads while
     // this thread keeps the windows painted. User input waits, so the run
     // sequence keeps its order.
-    std::vector<BinRow> bins;
     std::exception_ptr failure;
     QEventLoop waiting;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     {
         const std::jthread worker([&] {
             try {
-                bins = work({});
+                work({});
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -284,7 +283,6 @@ std::vector<BinRow> frmResults::compute(const BinningWork& work) {
     if (failure) {
         std::rethrow_exception(failure);
     }
-    return bins;
 }
 
 void frmResults::fillResultsGrid() {

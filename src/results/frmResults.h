@@ -70,7 +70,7 @@ private:
                        const std::string& defaultText) override;
     bool refuse(Parameter parameter, std::span<const std::string_view> messages) override;
     void accept(Parameter parameter, double value) override;
-    std::vector<BinRow> compute(const BinningWork& work) override;
+    void compute(Stage stage, const BinningWork& work) override;
 
     modGlobals& m_globals;
     Dialogs& m_dialogs;

@@ -1,0 +1,151 @@
+#include "analysis/ensemble.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tesselin {
+namespace {
+
+// SplitMix64: a small generator whose every output is a fixed function of
+// its state, so that a seed gives the same draws on every system.
+std::uint64_t mixed(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
+    return z ^ (z >> 31);
+}
+
+constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15;
+
+// The value at a fraction q of the way through sorted values, linear
+// between the nearest two.
+double percentile(const std::vector<double>& sorted, double q) {
+    const double position = q * static_cast<double>(sorted.size() - 1);
+    const auto below = static_cast<std::size_t>(std::floor(position));
+    if (below + 1 >= sorted.size()) {
+        return sorted.back();
+    }
+    const double fraction = position - static_cast<double>(below);
+    return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
+}
+
+BinSpread spreadOf(std::vector<double> values) {
+    BinSpread spread;
+    spread.resamples = values.size();
+    if (values.empty()) {
+        return spread;
+    }
+    std::ranges::sort(values);
+    spread.p16 = percentile(values, 0.16);
+    spread.p84 = percentile(values, 0.84);
+    if (values.size() > 1) {
+        double mean = 0;
+        for (const double v : values) {
+            mean += v;
+        }
+        mean /= static_cast<double>(values.size());
+        double squares = 0;
+        for (const double v : values) {
+            squares += (v - mean) * (v - mean);
+        }
+        spread.std = std::sqrt(squares / static_cast<double>(values.size() - 1));
+    }
+    return spread;
+}
+
+}  // namespace
+
+CombinedBins combineSeries(std::span<const std::vector<BinRow>> series, Statistic statistic,
+                           SeriesWeight weight) {
+    CombinedBins combined;
+    if (series.empty()) {
+        return combined;
+    }
+    combined.rows = series.front();
+    for (std::size_t s = 1; s < series.size(); ++s) {
+        for (std::size_t k = 0; k < combined.rows.size(); ++k) {
+            combined.rows[k].sum += series[s][k].sum;
+            combined.rows[k].count += series[s][k].count;
+        }
+    }
+    const std::size_t bins = combined.rows.size();
+    combined.values.assign(bins, std::numeric_limits<double>::quiet_NaN());
+    for (std::size_t k = 0; k < bins; ++k) {
+        if (weight == SeriesWeight::Pairs || series.size() == 1) {
+            if (combined.rows[k].count > 0) {
+                combined.values[k] =
+                    binValue(statistic, combined.rows[k].sum, combined.rows[k].count);
+            }
+            continue;
+        }
+        double total = 0;
+        double counted = 0;
+        for (const std::vector<BinRow>& rows : series) {
+            if (rows[k].count > 0) {
+                total += binValue(statistic, rows[k].sum, rows[k].count);
+                ++counted;
+            }
+        }
+        if (counted > 0) {
+            combined.values[k] = total / counted;
+        }
+    }
+    return combined;
+}
+
+std::vector<std::size_t> resampleIndices(std::size_t n, std::uint64_t seed, std::uint64_t resample,
+                                         std::uint64_t series) {
+    std::uint64_t state =
+        mixed(mixed(mixed(seed + kGolden) ^ (resample + kGolden)) ^ (series * kGolden + 1));
+    std::vector<std::size_t> indices(n);
+    for (std::size_t& index : indices) {
+        state += kGolden;
+        // The high half of a 64 x 64-bit product: a draw from [0, n).
+        __extension__ using Wide = unsigned __int128;
+        index = static_cast<std::size_t>((static_cast<Wide>(mixed(state)) * n) >> 64);
+    }
+    return indices;
+}
+
+std::vector<BinSpread> bootstrapBins(std::span<const std::span<const DataPoint>> series,
+                                     double binNumber, double minPeriod, double maxPeriod,
+                                     const BinningOptions& binning,
+                                     const BootstrapOptions& options) {
+    BinningOptions inner = binning;
+    inner.progress = nullptr;
+    const std::size_t bins = binCount(binNumber);
+    // By bin, the values of the resamples that had pairs in it.
+    std::vector<std::vector<double>> values(bins);
+    if (options.progress != nullptr) {
+        options.progress->begin(options.resamples);
+    }
+    std::vector<DataPoint> drawn;
+    std::vector<std::vector<BinRow>> rows(series.size());
+    for (unsigned r = 0; r < options.resamples; ++r) {
+        for (std::size_t s = 0; s < series.size(); ++s) {
+            const std::span<const DataPoint> points = series[s];
+            const std::vector<std::size_t> indices =
+                resampleIndices(points.size(), options.seed, r, s);
+            drawn.resize(points.size());
+            for (std::size_t i = 0; i < indices.size(); ++i) {
+                drawn[i] = points[indices[i]];
+            }
+            rows[s] = computeBins(drawn, binNumber, minPeriod, maxPeriod, inner);
+        }
+        const CombinedBins combined = combineSeries(rows, binning.statistic, options.weight);
+        for (std::size_t k = 0; k < bins; ++k) {
+            if (std::isfinite(combined.values[k])) {
+                values[k].push_back(combined.values[k]);
+            }
+        }
+        if (options.progress != nullptr) {
+            options.progress->advance(1);
+        }
+    }
+    std::vector<BinSpread> spread(bins);
+    for (std::size_t k = 0; k < bins; ++k) {
+        spread[k] = spreadOf(std::move(values[k]));
+    }
+    return spread;
+}
+
+}  // namespace tesselin
