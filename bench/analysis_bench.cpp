@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "analysis/ensemble.h"
 #include "analysis/lag_binning.h"
 #include "support/ReferenceBinning.h"
 
@@ -92,6 +93,25 @@ BENCHMARK(BM_Production)
     ->Args({1000000, 25, 0, 0, 1})
     ->Args({1000000, 25, 0, 0, 2})
     ->Args({1000000, 25, 0, 1, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The bootstrap: arguments points, bins, resamples.
+void BM_Bootstrap(benchmark::State& state) {
+    const auto points = series(static_cast<std::size_t>(state.range(0)), false);
+    const double length = lengthOf(points);
+    const std::span<const DataPoint> one(points);
+    for (auto _ : state) {
+        auto spread = tesselin::bootstrapBins(
+            std::span(&one, 1), static_cast<double>(state.range(1)), 0, length, {},
+            {.resamples = static_cast<unsigned>(state.range(2))});
+        benchmark::DoNotOptimize(spread.data());
+    }
+}
+BENCHMARK(BM_Bootstrap)
+    ->Args({32766, 25, 100})
+    ->Args({1000000, 25, 20})
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

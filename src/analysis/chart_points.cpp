@@ -58,4 +58,22 @@ std::vector<DataPoint> plottedPoints(const ChartPointTable& table) {
     return points;
 }
 
+std::vector<SpreadBar> spreadBars(const ResultsTable& results, std::span<const BinRow> bins,
+                                  std::span<const BinSpread> spread) {
+    constexpr std::size_t kMidpoint = 2;
+    std::vector<SpreadBar> bars;
+    std::size_t row = 0;  // the caption row comes first
+    for (std::size_t k = 0; k < bins.size() && k < spread.size(); ++k) {
+        if (!(bins[k].count > 0)) {
+            continue;  // no row in the table
+        }
+        ++row;
+        const BinSpread& s = spread[k];
+        if (row < results.size() && std::isfinite(s.p16) && std::isfinite(s.p84)) {
+            bars.push_back({leadingNumberValue(results[row][kMidpoint]), s.p16, s.p84});
+        }
+    }
+    return bars;
+}
+
 }  // namespace tesselin

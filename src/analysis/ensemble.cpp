@@ -118,17 +118,28 @@ std::vector<BinSpread> bootstrapBins(std::span<const std::span<const DataPoint>>
     if (options.progress != nullptr) {
         options.progress->begin(options.resamples);
     }
+    // A resample is binned as the points it drew at least once, each
+    // counting as often as it was drawn.
     std::vector<DataPoint> drawn;
+    std::vector<double> times;
+    std::vector<double> weights;
     std::vector<std::vector<BinRow>> rows(series.size());
     for (unsigned r = 0; r < options.resamples; ++r) {
         for (std::size_t s = 0; s < series.size(); ++s) {
             const std::span<const DataPoint> points = series[s];
-            const std::vector<std::size_t> indices =
-                resampleIndices(points.size(), options.seed, r, s);
-            drawn.resize(points.size());
-            for (std::size_t i = 0; i < indices.size(); ++i) {
-                drawn[i] = points[indices[i]];
+            times.assign(points.size(), 0);
+            for (const std::size_t index : resampleIndices(points.size(), options.seed, r, s)) {
+                ++times[index];
             }
+            drawn.clear();
+            weights.clear();
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                if (times[i] > 0) {
+                    drawn.push_back(points[i]);
+                    weights.push_back(times[i]);
+                }
+            }
+            inner.weights = weights;
             rows[s] = computeBins(drawn, binNumber, minPeriod, maxPeriod, inner);
         }
         const CombinedBins combined = combineSeries(rows, binning.statistic, options.weight);

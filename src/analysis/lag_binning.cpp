@@ -44,24 +44,33 @@ inline double difference(double yj, double yi) {
     }
 }
 
+// `w`, when not null, holds how many times each value counts.
 template <bool kSquares>
-inline void addDifferences(Vec8& sum, const double* y, Vec8 base) {
+inline void addDifferences(Vec8& sum, const double* y, const double* w, Vec8 base) {
     Vec8 v;
     std::memcpy(&v, y, sizeof v);
     const Vec8 d = v - base;
+    Vec8 added;
     if constexpr (kSquares) {
-        sum += d * d;
+        added = d * d;
     } else {
         const Bits8 noSign = ~Bits8{} >> 1;
-        sum += reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(d) & noSign);
+        added = reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(d) & noSign);
     }
+    if (w != nullptr) {
+        Vec8 times;
+        std::memcpy(&times, w, sizeof times);
+        added *= times;
+    }
+    sum += added;
 }
 
 // The sum of what the pairs (yi, y[j]) add, over j in [begin, end). The
 // lanes are added in a fixed order, so every instruction set gives the same
 // bits.
 template <bool kSquares>
-inline double sumDifferences(const double* y, std::size_t begin, std::size_t end, double yi) {
+inline double sumDifferences(const double* y, const double* w, std::size_t begin, std::size_t end,
+                             double yi) {
     const Vec8 base = Vec8{} + yi;
     // Four independent sums, so that each addition need not wait for the last.
     Vec8 a{};
@@ -69,20 +78,21 @@ inline double sumDifferences(const double* y, std::size_t begin, std::size_t end
     Vec8 c{};
     Vec8 d{};
     std::size_t j = begin;
+    const auto at = [w](std::size_t k) { return w != nullptr ? w + k : nullptr; };
     for (; j + 32 <= end; j += 32) {
-        addDifferences<kSquares>(a, y + j, base);
-        addDifferences<kSquares>(b, y + j + 8, base);
-        addDifferences<kSquares>(c, y + j + 16, base);
-        addDifferences<kSquares>(d, y + j + 24, base);
+        addDifferences<kSquares>(a, y + j, at(j), base);
+        addDifferences<kSquares>(b, y + j + 8, at(j + 8), base);
+        addDifferences<kSquares>(c, y + j + 16, at(j + 16), base);
+        addDifferences<kSquares>(d, y + j + 24, at(j + 24), base);
     }
     for (; j + 8 <= end; j += 8) {
-        addDifferences<kSquares>(a, y + j, base);
+        addDifferences<kSquares>(a, y + j, at(j), base);
     }
     const Vec8 lanes = (a + b) + (c + d);
     double total = ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) +
                    ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
     for (; j < end; ++j) {
-        total += difference<kSquares>(y[j], yi);
+        total += difference<kSquares>(y[j], yi) * (w != nullptr ? w[j] : 1.0);
     }
     return total;
 }
@@ -117,7 +127,7 @@ std::size_t firstWhere(std::size_t from, std::size_t to, Pred holds) {
 // uses the period computed exactly as a pair's period and the exact edge
 // doubles. Bins of unequal width (logarithmic ones) are always found through
 // their runs: the guess below needs one width.
-template <bool kSquares>
+template <bool kSquares, bool kWeighted>
 __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& points,
                                                        const std::vector<double>& edges,
                                                        bool equalWidths, std::size_t firstPoint,
@@ -130,6 +140,7 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
     const std::size_t bins = edges.size() - 1;
     const double* x = points.x.data();
     const double* y = points.y.data();
+    const double* w = kWeighted ? points.weight.data() : nullptr;
     const double* edge = edges.data();
     BinTotal* total = acc.data();
     const double span = edge[bins] - edge[0];
@@ -154,6 +165,7 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
     for (std::size_t i = firstPoint; i < lastPoint; ++i) {
         const double xi = x[i];
         const double yi = y[i];
+        const double wi = w != nullptr ? w[i] : 1.0;
         const auto periodAtLeast = [=](double bound) {
             return [=](std::size_t j) { return x[j] - xi >= bound; };
         };
@@ -188,8 +200,17 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
             runs.placed = true;
             for (k = 0; k < bins; ++k) {
                 if (beyond[k + 1] > atLeast[k]) {
-                    total[k].sum += sumDifferences<kSquares>(y, atLeast[k], beyond[k + 1], yi);
-                    total[k].count += beyond[k + 1] - atLeast[k];
+                    if (w == nullptr) {
+                        total[k].sum +=
+                            sumDifferences<kSquares>(y, nullptr, atLeast[k], beyond[k + 1], yi);
+                        total[k].count += beyond[k + 1] - atLeast[k];
+                    } else {
+                        total[k].sum +=
+                            wi * sumDifferences<kSquares>(y, w, atLeast[k], beyond[k + 1], yi);
+                        total[k].count +=
+                            static_cast<std::uint64_t>(wi) *
+                            (points.weightBefore[beyond[k + 1]] - points.weightBefore[atLeast[k]]);
+                    }
                 }
             }
             continue;
@@ -206,8 +227,13 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
                 const auto g = static_cast<std::size_t>(guess);
                 const double within = guess - static_cast<double>(g);
                 if (within > margin && within < 1 - margin) {
-                    total[g].sum += difference<kSquares>(y[j], yi);
-                    ++total[g].count;
+                    if (w == nullptr) {
+                        total[g].sum += difference<kSquares>(y[j], yi);
+                        ++total[g].count;
+                    } else {
+                        total[g].sum += difference<kSquares>(y[j], yi) * (wi * w[j]);
+                        total[g].count += static_cast<std::uint64_t>(wi * w[j]);
+                    }
                     continue;
                 }
             }
@@ -224,10 +250,11 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
             }
             // The lowest bin whose end reaches the period holds it, and so
             // does each following bin that starts exactly at it.
-            const double added = difference<kSquares>(y[j], yi);
+            const double times = w != nullptr ? wi * w[j] : 1.0;
+            const double added = difference<kSquares>(y[j], yi) * times;
             for (std::size_t m = g; m < bins && edge[m] <= period; ++m) {
                 total[m].sum += added;
-                ++total[m].count;
+                total[m].count += static_cast<std::uint64_t>(times);
             }
         }
     }
@@ -235,17 +262,18 @@ __attribute__((always_inline)) inline void binPointsOf(const SortedPoints& point
 
 // The pair walk, compiled for several vector widths; the loader picks the
 // widest the processor has.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void binAbsolute(
-    const SortedPoints& points, const std::vector<double>& edges, bool equalWidths,
-    std::size_t firstPoint, std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
-    binPointsOf<false>(points, edges, equalWidths, firstPoint, lastPoint, acc, runs);
-}
-
-__attribute__((target_clones("avx512f", "avx2", "default"))) void binSquares(
-    const SortedPoints& points, const std::vector<double>& edges, bool equalWidths,
-    std::size_t firstPoint, std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {
-    binPointsOf<true>(points, edges, equalWidths, firstPoint, lastPoint, acc, runs);
-}
+#define TESSELIN_BIN_WALK(name, squares, weighted)                                             \
+    __attribute__((target_clones("avx512f", "avx2", "default"))) void name(                    \
+        const SortedPoints& points, const std::vector<double>& edges, bool equalWidths,        \
+        std::size_t firstPoint, std::size_t lastPoint, Accumulator& acc, RunPointers& runs) {  \
+        binPointsOf<squares, weighted>(points, edges, equalWidths, firstPoint, lastPoint, acc, \
+                                       runs);                                                  \
+    }
+TESSELIN_BIN_WALK(binAbsolute, false, false)
+TESSELIN_BIN_WALK(binSquares, true, false)
+TESSELIN_BIN_WALK(binAbsoluteWeighted, false, true)
+TESSELIN_BIN_WALK(binSquaresWeighted, true, true)
+#undef TESSELIN_BIN_WALK
 
 // Chunks of points with roughly equal numbers of pairs. They depend only on
 // the number of points, never on the number of threads.
@@ -294,24 +322,46 @@ bool byRanks(std::size_t points, std::size_t bins, BinningPath path) {
 
 }  // namespace
 
-SortedPoints sortByX(std::span<const DataPoint> points) {
-    struct Keyed {
-        std::uint64_t key;
-        double y;
-    };
+SortedPoints sortByX(std::span<const DataPoint> points, std::span<const double> weights) {
     const std::size_t n = points.size();
-    std::vector<Keyed> sorted(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        sorted[i] = {orderedKey(points[i].x), points[i].y};
-    }
-    radixSort(sorted);
     SortedPoints result;
     result.x.resize(n);
     result.y.resize(n);
     result.nextGreater.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        result.x[i] = fromOrderedKey(sorted[i].key);
-        result.y[i] = sorted[i].y;
+    if (weights.empty()) {
+        struct Keyed {
+            std::uint64_t key;
+            double y;
+        };
+        std::vector<Keyed> sorted(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            sorted[i] = {orderedKey(points[i].x), points[i].y};
+        }
+        radixSort(sorted);
+        for (std::size_t i = 0; i < n; ++i) {
+            result.x[i] = fromOrderedKey(sorted[i].key);
+            result.y[i] = sorted[i].y;
+        }
+    } else {
+        struct Keyed {
+            std::uint64_t key;
+            double y;
+            double weight;
+        };
+        std::vector<Keyed> sorted(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            sorted[i] = {orderedKey(points[i].x), points[i].y, weights[i]};
+        }
+        radixSort(sorted);
+        result.weight.resize(n);
+        result.weightBefore.resize(n + 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            result.x[i] = fromOrderedKey(sorted[i].key);
+            result.y[i] = sorted[i].y;
+            result.weight[i] = sorted[i].weight;
+            result.weightBefore[i + 1] =
+                result.weightBefore[i] + static_cast<std::uint64_t>(sorted[i].weight);
+        }
     }
     for (std::size_t i = n; i-- > 0;) {
         result.nextGreater[i] =
@@ -371,10 +421,30 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         return std::vector<BinRow>(bins, only);
     }
     const std::vector<double> edges = binEdges(binNumber, minPeriod, maxPeriod, options.scale);
-    const SortedPoints sorted = sortByX(points);
     const unsigned threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    if (byRanks(sorted.x.size(), bins, options.path)) {
+    std::uint64_t counted = points.size();
+    if (!options.weights.empty()) {
+        counted = 0;
+        for (const double weight : options.weights) {
+            counted += static_cast<std::uint64_t>(weight);
+        }
+    }
+    const bool ranks = byRanks(counted, bins, options.path);
+    if (ranks && !options.weights.empty()) {
+        // The rank path takes copies of the points themselves.
+        std::vector<DataPoint> copies;
+        copies.reserve(counted);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            copies.insert(copies.end(), static_cast<std::size_t>(options.weights[i]), points[i]);
+        }
+        BinningOptions unweighted = options;
+        unweighted.weights = {};
+        unweighted.path = BinningPath::Ranks;
+        return computeBins(copies, binNumber, minPeriod, maxPeriod, unweighted);
+    }
+    const SortedPoints sorted = sortByX(points, options.weights);
+    if (ranks) {
         const BinSums binned =
             binByRanks(sorted, edges, sumsSquares(options.statistic), threads, options.progress);
         std::vector<BinRow> table(bins);
@@ -403,7 +473,10 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         // they go first and no thread is left with one at the end.
         for (std::size_t taken = nextChunk++; taken < chunks; taken = nextChunk++) {
             const std::size_t c = chunks - 1 - taken;
-            const auto bin = sumsSquares(options.statistic) ? binSquares : binAbsolute;
+            const bool squares = sumsSquares(options.statistic);
+            const auto bin = sorted.weight.empty()
+                                 ? (squares ? binSquares : binAbsolute)
+                                 : (squares ? binSquaresWeighted : binAbsoluteWeighted);
             bin(sorted, edges, options.scale == BinScale::Linear, bounds[c], bounds[c + 1],
                 partial[c], runs[worker]);
             if (options.progress != nullptr) {

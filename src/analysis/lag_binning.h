@@ -58,6 +58,10 @@ struct BinningOptions {
     unsigned threads = 0;  // 0: one per core
     BinningPath path = BinningPath::Cheaper;
     Progress* progress = nullptr;  // told how far the work has come
+    // How many times each point counts, a whole number (copies of one point,
+    // as a bootstrap resample draws them: their pairs among themselves have
+    // one X and are not binned); empty: once each.
+    std::span<const double> weights = {};
 };
 std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNumber,
                                 double minPeriod, double maxPeriod,

@@ -20,9 +20,15 @@ struct SortedPoints {
     std::vector<double> y;
     // For each point, the first index whose X is greater than its own.
     std::vector<std::size_t> nextGreater;
+    // How many times each point counts (copies of one point, as a bootstrap
+    // resample draws them), and the counts of the points before each index;
+    // both empty where every point counts once.
+    std::vector<double> weight;
+    std::vector<std::uint64_t> weightBefore;
 };
 
-SortedPoints sortByX(std::span<const DataPoint> points);
+// With `weights` (whole numbers, one per point), the points carry them.
+SortedPoints sortByX(std::span<const DataPoint> points, std::span<const double> weights = {});
 
 // A key that orders doubles as numbers do, with -0 and +0 as one value (as
 // the comparison a < b has them); NaN has no place.

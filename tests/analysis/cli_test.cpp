@@ -349,6 +349,131 @@ TEST(TesselinCli, GivesTheSameResultsWithAnyNumberOfThreads) {
     }
 }
 
+// The number in the CSV field `column` of each data row.
+std::vector<double> csvColumn(const std::string& csv, std::size_t column) {
+    std::vector<double> values;
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);  // the header
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string field;
+        for (std::size_t c = 0; c <= column; ++c) {
+            std::getline(fields, field, ',');
+        }
+        values.push_back(field.empty() ? std::nan("") : std::stod(field));
+    }
+    return values;
+}
+
+TEST(TesselinCli, ComputesOtherStatisticsBootstrapsAndEnsembles) {
+    const testing::TempDir dir;
+    std::string first;
+    std::string second;
+    for (int i = 0; i < 120; ++i) {
+        first += numberText(i * 0.5) + " " + numberText(std::sin(i * 0.3)) + "\n";
+        second += numberText(i * 0.7 + 0.1) + " " + numberText(2 * std::cos(i * 0.2)) + "\n";
+    }
+    const std::string a = dir.write("a.txt", first).string();
+    const std::string b = dir.write("b.txt", second).string();
+    const std::string columns = " --x 0 --y 1 --bins 6 --output-format csv";
+
+    // The value column is named after the statistic; the default is as before.
+    CliRun run = runCli(a + columns, dir);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              "bin_start,bin_end,midpoint,mean_abs_dy,pairs");
+    const std::vector<double> squares =
+        csvColumn(runCli(a + columns + " --statistic mean-square", dir).out, 3);
+    run = runCli(a + columns + " --statistic rms", dir);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "bin_start,bin_end,midpoint,rms_dy,pairs");
+    const std::vector<double> rms = csvColumn(run.out, 3);
+    const std::vector<double> half =
+        csvColumn(runCli(a + columns + " --statistic semivariance", dir).out, 3);
+    ASSERT_EQ(rms.size(), squares.size());
+    for (std::size_t k = 0; k < rms.size(); ++k) {
+        EXPECT_DOUBLE_EQ(rms[k] * rms[k], squares[k]);
+        EXPECT_DOUBLE_EQ(2 * half[k], squares[k]);
+    }
+
+    // Log bins: geometric midpoints.
+    run = runCli(a + columns + " --bin-scale log --min 0.5", dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<double> start = csvColumn(run.out, 0);
+    const std::vector<double> end = csvColumn(run.out, 1);
+    const std::vector<double> middle = csvColumn(run.out, 2);
+    EXPECT_EQ(start.front(), 0.5);
+    EXPECT_EQ(end.back(), 59.5);
+    EXPECT_NEAR(middle.front(), std::sqrt(start.front() * end.front()), 1e-12);
+
+    // The bootstrap: three more columns, the same at any number of threads.
+    const std::string bootstrap = a + columns + " --bootstrap 40 --seed 9 --threads ";
+    run = runCli(bootstrap + "1", dir);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              "bin_start,bin_end,midpoint,mean_abs_dy,pairs,std,p16,p84");
+    EXPECT_EQ(runCli(bootstrap + "2", dir).out, run.out);
+    EXPECT_GT(csvColumn(run.out, 5).front(), 0);
+
+    // An ensemble: its bins hold the pairs of both series, and no others.
+    const auto out = dir.path() / "ensemble.json";
+    run = runCli(a + " " + b + columns + " --combine --output " + out.string(), dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string ensemble = fileText(out);
+    const std::vector<double> starts = csvColumn(ensemble, 0);
+    const std::vector<double> ends = csvColumn(ensemble, 1);
+    const std::vector<double> pairs = csvColumn(ensemble, 4);
+    ASSERT_EQ(pairs.size(), 6u);
+    EXPECT_EQ(ends.back(), 83.4 - 0.1);  // the longer series' length
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        double expected = 0;
+        for (const std::string* text : {&first, &second}) {
+            std::istringstream lines(*text);
+            std::vector<double> x;
+            for (double xi = 0, yi = 0; lines >> xi >> yi;) {
+                x.push_back(xi);
+            }
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                for (std::size_t j = i + 1; j < x.size(); ++j) {
+                    const double period = std::fabs(x[j] - x[i]);
+                    expected += period >= starts[k] && period <= ends[k] ? 1 : 0;
+                }
+            }
+        }
+        EXPECT_EQ(pairs[k], expected) << "bin " << k;
+    }
+    // A series that fails ends the run without results, unless it is left out.
+    const std::string missing = (dir.path() / "missing.txt").string();
+    std::filesystem::remove(out);
+    run = runCli(a + " " + missing + " --x 0 --y 1 --combine --output " + out.string(), dir);
+    EXPECT_EQ(run.status, 5);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    run = runCli(a + " " + missing + " --x 0 --y 1 --combine --skip-failed --output-format json",
+                 dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("left out of the ensemble"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("\"skipped\": [\"" + missing + "\"]"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"points\": 120"), std::string::npos);
+
+    const struct {
+        const char* arguments;
+        const char* says;
+    } refused[] = {
+        {" --statistic mean", "--statistic is mean-abs, mean-square, rms or semivariance"},
+        {" --bin-scale ln", "--bin-scale is linear or log"},
+        {" --bin-scale log", "--bin-scale log needs --min"},
+        {" --bin-scale log --min 0", "logarithmic bins need a minimum period above 0"},
+        {" --bootstrap 0", "--bootstrap is a whole number"},
+        {" --seed 4", "--seed goes with --bootstrap"},
+        {" --weight series", "--weight and --skip-failed go with --combine"},
+        {" --combine --weight all", "--weight is pairs or series"},
+        {" --combine --output-dir x", "--combine writes one results set"},
+    };
+    for (const auto& r : refused) {
+        run = runCli(a + " --x 0 --y 1" + r.arguments, dir);
+        EXPECT_EQ(run.status, 2) << r.arguments;
+        EXPECT_NE(run.err.find(r.says), std::string::npos) << run.err;
+    }
+}
+
 TEST(TesselinCli, StopsAtOnceWhenInterruptedLeavingNoFile) {
     const testing::TempDir dir;
     std::string lines;
