@@ -346,7 +346,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     if (options.batch && options.hasOutput) {
         return usageError("--output and --output-dir cannot be given together");
     }
-    if (options.combine && (options.batch || options.table)) {
+    if (options.combine && options.batch) {
         return usageError("--combine writes one results set: give --output, not --output-dir");
     }
     if (!options.combine && (app.count("--weight") > 0 || options.skipFailed)) {

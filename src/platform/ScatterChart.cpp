@@ -23,6 +23,7 @@ constexpr std::size_t kDenseFrom = 3000;  // points; beyond, the markers get sma
 constexpr double kSmallestMarkerPixels = 2;
 const QColor kPlotBackground(250, 250, 250);
 constexpr double kMarginShare = 0.04;  // of the data range, on each side
+constexpr double kWhiskerPixels = 6;
 constexpr std::string_view kImageFilter = "PNG image (*.png)|*.png|PDF document (*.pdf)|*.pdf";
 
 // A range with room around its ends; a single value gets a unit around it.
@@ -33,6 +34,27 @@ QCPRange withMargin(QCPRange range) {
     }
     const double margin = range.size() * kMarginShare;
     return {range.lower - margin, range.upper + margin};
+}
+
+// The same on a logarithmic axis (a positive range): the margins are shares
+// of the range's ratio, and a single value gets a factor of 2 around it.
+QCPRange withLogMargin(QCPRange range) {
+    if (range.lower == range.upper) {
+        return {range.lower / 2, range.upper * 2};
+    }
+    const double factor = std::pow(range.upper / range.lower, kMarginShare);
+    return {range.lower / factor, range.upper * factor};
+}
+
+// The union of two ranges, either of which may be missing.
+QCPRange joined(QCPRange range, bool found, QCPRange other, bool otherFound) {
+    if (!found) {
+        return other;
+    }
+    if (otherFound) {
+        range.expand(other);
+    }
+    return range;
 }
 
 void setUpAxis(QCPAxis* axis) {
@@ -67,6 +89,17 @@ ScatterChart::ScatterChart(Dialogs& dialogs, QWidget* parent)
     m_series->setPen(QPen(Qt::NoPen));
     m_series->setScatterStyle(scatterMarker(0));
     m_series->setAdaptiveSampling(false);  // every point is drawn
+    m_barFeet = addGraph();
+    m_barFeet->setLineStyle(QCPGraph::lsNone);
+    m_barFeet->setPen(QPen(Qt::NoPen));
+    m_barFeet->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    m_barFeet->setAdaptiveSampling(false);
+    m_bars = new QCPErrorBars(xAxis, yAxis);
+    m_bars->setDataPlottable(m_barFeet);
+    m_bars->setErrorType(QCPErrorBars::etValueError);
+    m_bars->setPen(QPen(QColor(90, 90, 90)));
+    m_bars->setWhiskerWidth(kWhiskerPixels);
+    m_bars->setSymbolGap(0);  // the foot is no marker
     axisRect()->setBackground(QBrush(kPlotBackground));
     setUpAxis(xAxis);
     setUpAxis(yAxis);
@@ -74,7 +107,7 @@ ScatterChart::ScatterChart(Dialogs& dialogs, QWidget* parent)
     setMouseTracking(true);
 }
 
-void ScatterChart::setPoints(std::span<const DataPoint> points) {
+void ScatterChart::setPoints(std::span<const DataPoint> points, std::span<const SpreadBar> bars) {
     QVector<QCPGraphData> sorted;
     sorted.reserve(static_cast<qsizetype>(points.size()));
     for (const DataPoint& p : points) {
@@ -83,16 +116,53 @@ void ScatterChart::setPoints(std::span<const DataPoint> points) {
     // Points keep their order by X in the container; a scatter draws them all.
     m_series->data()->set(sorted, false);
     m_series->setScatterStyle(scatterMarker(points.size()));
+
+    // The n-th bar belongs to the n-th foot in the feet's order by X, so
+    // the feet are sorted here, with their bars.
+    std::vector<SpreadBar> ordered(bars.begin(), bars.end());
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const SpreadBar& a, const SpreadBar& b) { return a.x < b.x; });
+    QVector<QCPGraphData> feet;
+    QVector<double> below;
+    QVector<double> above;
+    for (const SpreadBar& bar : ordered) {
+        feet.append(QCPGraphData(bar.x, bar.low));
+        below.append(0);
+        above.append(bar.high - bar.low);
+    }
+    m_barFeet->data()->set(feet, true);
+    m_bars->setData(below, above);
+
     rescaleToPoints();
     replot();
 }
 
+void ScatterChart::setLogarithmicX(bool logarithmic) {
+    if (logarithmic) {
+        xAxis->setScaleType(QCPAxis::stLogarithmic);
+        xAxis->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
+    } else {
+        xAxis->setScaleType(QCPAxis::stLinear);
+        xAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+    }
+}
+
 void ScatterChart::rescaleToPoints() {
+    const bool logarithmic = xAxis->scaleType() == QCPAxis::stLogarithmic;
     bool found = false;
-    const QCPRange keys = m_series->getKeyRange(found);
-    xAxis->setRange(found ? withMargin(keys) : QCPRange(0, 1));
+    const QCPRange keys = m_series->getKeyRange(found, logarithmic ? QCP::sdPositive : QCP::sdBoth);
+    if (logarithmic) {
+        xAxis->setRange(found ? withLogMargin(keys) : QCPRange(1, 10));
+    } else {
+        xAxis->setRange(found ? withMargin(keys) : QCPRange(0, 1));
+    }
     const QCPRange values = m_series->getValueRange(found);
-    yAxis->setRange(found ? withMargin(values) : QCPRange(0, 1));
+    bool barsFound = false;
+    // The bars' range is that of their feet and tops.
+    const QCPRange barValues =
+        static_cast<const QCPAbstractPlottable*>(m_bars)->getValueRange(barsFound);
+    const QCPRange all = joined(values, found, barValues, barsFound);
+    yAxis->setRange(found || barsFound ? withMargin(all) : QCPRange(0, 1));
 }
 
 void ScatterChart::mouseDoubleClickEvent(QMouseEvent* event) {

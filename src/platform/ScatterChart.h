@@ -28,11 +28,17 @@ class ScatterChart : public QCustomPlot {
 public:
     ScatterChart(Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Replaces the points and scales both axes to them.
-    void setPoints(std::span<const DataPoint> points);
+    // Replaces the points, and the vertical bars drawn with them (none by
+    // default), and scales both axes to them.
+    void setPoints(std::span<const DataPoint> points, std::span<const SpreadBar> bars = {});
 
-    // Scales both axes to the points, with a small margin so that the
-    // markers on the edge are drawn whole.
+    // A logarithmic X axis, for periods in bins of equal width in their
+    // logarithm, or the linear one. It applies from the next setPoints.
+    void setLogarithmicX(bool logarithmic);
+
+    // Scales both axes to the points and bars, with a small margin so that
+    // the markers on the edge are drawn whole. A logarithmic axis takes the
+    // positive X only.
     void rescaleToPoints();
 
     // The PNG or PDF picture of the chart.
@@ -52,6 +58,10 @@ private:
 
     Dialogs& m_dialogs;
     QCPGraph* m_series = nullptr;
+    // The bars stand on points of their own, one at the foot of each bar,
+    // drawn without a marker: a bar need not hold the value it belongs to.
+    QCPGraph* m_barFeet = nullptr;
+    QCPErrorBars* m_bars = nullptr;
 };
 
 }  // namespace tesselin

@@ -1,8 +1,10 @@
 #include "results/frmResults.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,15 +40,27 @@ namespace {
 
 constexpr std::string_view kSaveFilter = "Text (*.txt)|*.txt";
 
+// The resamples of the bootstrap that Analysis > Error bars asks for.
+constexpr unsigned kErrorBarResamples = 100;
+
 // What the results grid's columns must show whole: values take at most 14
 // characters (all digits, or a mantissa with a signed exponent); a count of
-// pairs, at most ten digits.
-std::vector<ColumnTexts> resultsColumnTexts() {
+// pairs, at most ten digits. The value column's caption names the statistic
+// of the run, so it is given room for the widest of them.
+std::vector<ColumnTexts> resultsColumnTexts(const QFontMetrics& metrics) {
+    constexpr std::size_t kValueColumn = 3;
     const std::vector<QString> value = {QStringLiteral("88888888888888"),
                                         QStringLiteral("8.8888888E+888")};
     std::vector<ColumnTexts> columns;
     for (const std::string& caption : kResultsCaptions) {
         columns.push_back({QString::fromStdString(caption), value});
+    }
+    for (const StatisticNames& names : kStatistics) {
+        const QString caption = qText(names.caption);
+        if (metrics.horizontalAdvance(caption) >
+            metrics.horizontalAdvance(columns[kValueColumn].caption)) {
+            columns[kValueColumn].caption = caption;
+        }
     }
     columns.back().widestValues = {QStringLiteral("8888888888")};
     return columns;
@@ -68,6 +82,7 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
     mnuFile = makeMenu(menuBar, "mnuFile", tr("&File"));
     mnuSave = makeMenuItem(mnuFile, "mnuSave", tr("&Save"));
     mnuExit = makeMenuItem(mnuFile, "mnuExit", tr("E&xit"));
+    makeAnalysisMenu(menuBar);
     auto* frame = new QVBoxLayout(this);
     frame->setContentsMargins(0, 0, 0, 0);
     frame->setMenuBar(menuBar);
@@ -82,7 +97,7 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
     // The columns and the font are chosen for the window as it opens without
     // a frame, the narrowest it is at its designed size.
     fitColumnsToWidth(
-        MSFlexGrid1, resultsColumnTexts(),
+        MSFlexGrid1, resultsColumnTexts(MSFlexGrid1->fontMetrics()),
         twipsToPixels(resultsWindowLayout(kResultsClientWidth, kResultsClientHeight).grid.width));
     MSChart1 = new ScatterChart(m_dialogs, m_client);
     MSChart1->setObjectName(QStringLiteral("MSChart1"));
@@ -126,6 +141,32 @@ frmResults::frmResults(modGlobals& globals, Dialogs& dialogs, const DataGrid& da
     resize(twipsToPixels(kResultsClientWidth),
            twipsToPixels(kResultsClientHeight) + menuBar->sizeHint().height());
     Form_Load();
+}
+
+void frmResults::makeAnalysisMenu(QMenuBar* menuBar) {
+    mnuAnalysis = makeMenu(menuBar, "mnuAnalysis", tr("&Analysis"));
+    auto* statistics = new QActionGroup(mnuAnalysis);
+    statistics->setExclusive(true);
+    const auto statisticItem = [&](const char* name, const QString& caption) {
+        QAction* item = makeMenuItem(mnuAnalysis, name, caption);
+        item->setCheckable(true);
+        statistics->addAction(item);
+        return item;
+    };
+    mnuStatMeanAbs = statisticItem("mnuStatMeanAbs", tr("Mean &Absolute Difference"));
+    mnuStatMeanSquare = statisticItem("mnuStatMeanSquare", tr("Mean &Square Difference"));
+    mnuStatRms = statisticItem("mnuStatRms", tr("&RMS Difference"));
+    mnuStatSemivariance = statisticItem("mnuStatSemivariance", tr("Semi&variance"));
+    mnuStatMeanAbs->setChecked(true);
+    mnuAnalysis->addSeparator();
+    mnuLogBins = makeMenuItem(mnuAnalysis, "mnuLogBins", tr("&Logarithmic bins"));
+    mnuErrorBars = makeMenuItem(mnuAnalysis, "mnuErrorBars",
+                                tr("&Error bars (bootstrap %1)").arg(kErrorBarResamples));
+    for (QAction* item : {mnuStatMeanAbs, mnuStatMeanSquare, mnuStatRms, mnuStatSemivariance,
+                          mnuLogBins, mnuErrorBars}) {
+        item->setCheckable(true);
+        connect(item, &QAction::toggled, this, &frmResults::mnuAnalysis_Click);
+    }
 }
 
 void frmResults::showEvent(QShowEvent* event) {
@@ -201,8 +242,10 @@ void frmResults::ResetAnalysis() {
 }
 
 void frmResults::Form_Activate() {
-    AnalysisRun run = runAnalysis(m_data, *this);
+    AnalysisRun run = runAnalysis(m_data, *this, m_nextSettings);
     if (run.outcome == RunOutcome::Completed) {
+        m_shownScale = run.settings.scale;
+        m_shownBars = spreadBars(run.results, run.BinTable, run.spread);
         m_globals.BinTable = std::move(run.BinTable);
         m_globals.resultsTable = std::move(run.results);
         fillResultsGrid();
@@ -319,7 +362,8 @@ void frmResults::GridBtn_Click() {
 void frmResults::CmdGraph_Click() {
     MSFlexGrid1->hide();
     m_globals.ResultsChartTable = resultsChartTable(m_model->grid());
-    MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable));
+    MSChart1->setLogarithmicX(m_shownScale == BinScale::Log);
+    MSChart1->setPoints(plottedPoints(m_globals.ResultsChartTable), m_shownBars);
     const TwipsSize outer = outerTwips();
     place(MSChart1, resultsChartOnGraph(outer.width, outer.height));
     MSChart1->show();
@@ -333,6 +377,23 @@ void frmResults::CmdRestart_Click() {
     ResetAnalysis();
     Form_Load();
     Form_Activate();
+}
+
+// The settings are read when the next run starts; the results shown keep
+// those they were computed with.
+void frmResults::mnuAnalysis_Click() {
+    const std::pair<const QAction*, Statistic> statistics[] = {
+        {mnuStatMeanAbs, Statistic::MeanAbs},
+        {mnuStatMeanSquare, Statistic::MeanSquare},
+        {mnuStatRms, Statistic::Rms},
+        {mnuStatSemivariance, Statistic::Semivariance}};
+    for (const auto& [item, statistic] : statistics) {
+        if (item->isChecked()) {
+            m_nextSettings.statistic = statistic;
+        }
+    }
+    m_nextSettings.scale = mnuLogBins->isChecked() ? BinScale::Log : BinScale::Linear;
+    m_nextSettings.resamples = mnuErrorBars->isChecked() ? kErrorBarResamples : 0;
 }
 
 void frmResults::mnuSave_Click() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/analysis_run.h"
+#include "analysis/chart_points.h"
 #include "analysis/column_choice.h"
 #include "analysis/extraction.h"
 #include "platform/LaidOutWindow.h"
@@ -15,6 +16,7 @@
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QAction;
 class QPushButton;
 class QTableView;
@@ -54,6 +56,7 @@ private slots:
     void CmdGraph_Click();
     void CmdRestart_Click();
     void mnuSave_Click();
+    void mnuAnalysis_Click();
 
 private:
     void Form_Load();
@@ -62,6 +65,7 @@ private:
     void placeValues();
     void ResetAnalysis();
     void fillResultsGrid();
+    void makeAnalysisMenu(QMenuBar* menuBar);
 
     // The analysis run's questions and messages, as boxes of this window.
     void showSummary(double dataLength, double firstPoint, double lastPoint) override;
@@ -87,9 +91,24 @@ private:
 
     DataGridModel* m_model = nullptr;  // holds the results grid
 
+    // What the Analysis menu has chosen: the next run (the first, or the
+    // next Restart) computes with it. What is shown stays until then.
+    AnalysisSettings m_nextSettings;
+    // Of the last completed run, for its chart: the scale of its bins and
+    // the bars of its bootstrap (none without one).
+    BinScale m_shownScale = BinScale::Linear;
+    std::vector<SpreadBar> m_shownBars;
+
     QMenu* mnuFile = nullptr;
     QAction* mnuSave = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuAnalysis = nullptr;
+    QAction* mnuStatMeanAbs = nullptr;
+    QAction* mnuStatMeanSquare = nullptr;
+    QAction* mnuStatRms = nullptr;
+    QAction* mnuStatSemivariance = nullptr;
+    QAction* mnuLogBins = nullptr;
+    QAction* mnuErrorBars = nullptr;
     QWidget* m_client = nullptr;
     QTableView* MSFlexGrid1 = nullptr;
     ScatterChart* MSChart1 = nullptr;

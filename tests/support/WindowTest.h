@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +23,19 @@
 #include "ui/modGlobals.h"
 
 namespace tesselin::testing {
+
+// The three questions of a run as the script records them, with their
+// default answers.
+inline const std::string kBinsQ = "? Please enter the desired number of bins. [25]";
+inline const std::string kMinQ = "? Please enter the minimum period length to search for. [0]";
+inline std::string maxQ(const std::string& length) {
+    return "? Please enter the maximum period length to search for. [" + length + "]";
+}
+
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // The windows as a user drives them, with the boxes answered from a script.
 // Each test starts without remembered settings (the test program keeps them

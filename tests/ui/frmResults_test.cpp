@@ -17,11 +17,10 @@ namespace {
 using Lines = std::vector<std::string>;
 using testing::Table;
 
-const std::string kBinsQ = "? Please enter the desired number of bins. [25]";
-const std::string kMinQ = "? Please enter the minimum period length to search for. [0]";
-std::string maxQ(const std::string& length) {
-    return "? Please enter the maximum period length to search for. [" + length + "]";
-}
+using testing::fileText;
+using testing::kBinsQ;
+using testing::kMinQ;
+using testing::maxQ;
 std::string error(const std::string& text) {
     return "![Error] " + text;
 }
@@ -31,11 +30,6 @@ const char* const kExample = "0 1\r\n1 3\r\n3 4\r\n";
 const Table kExampleResults = {{"Bin Start", "Bin End", "Midpoint", "Avg. Value", "Points"},
                                {"0", "1.5", "0.75", "2", "1"},
                                {"1.5", "3", "2.25", "2", "2"}};
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 using ResultsWindowTest = testing::WindowTest;
 
