@@ -28,6 +28,22 @@ export XDG_CONFIG_HOME="$workdir/config"
 
 snapshot() { import -window "$2" "docs/images/$1.png"; }
 analyse_example "$program" "$PWD/examples/variable_star.xls"
+# Analysis > RMS Difference, Logarithmic bins and Error bars, then Restart
+# with 12 bins from half a day to the whole length, and Graph. (A Restart
+# from the chart leaves Spreadsheet in Graph's place.)
+for item in r l e; do
+  xdotool key alt+a "$item"
+  sleep 0.3
+done
+click "$RESULTS_WINDOW" $RESULTS_RESTART
+answer 12
+answer 0.5
+window Input >/dev/null
+xdotool key Return
+sleep 2
+click "$RESULTS_WINDOW" $RESULTS_GRAPH
+click "$RESULTS_WINDOW" $RESULTS_GRAPH
+snapshot results-log-errorbars "$RESULTS_WINDOW"
 click "$RESULTS_WINDOW" $RESULTS_EXIT
 
 # A year of nightly observations of a star of period 7.3 days, as a CSV file

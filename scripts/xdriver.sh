@@ -65,7 +65,7 @@ open_file() {  # File > Open of the main window, typing a full path
 # window at its designed size.
 MAIN_WIDTH=502 MAIN_HEIGHT=454
 MAIN_GRAPH="429 354" MAIN_TESSELIN="429 392"
-RESULTS_GRAPH="483 300" RESULTS_EXIT="483 414"
+RESULTS_GRAPH="483 300" RESULTS_RESTART="483 339" RESULTS_EXIT="483 414"
 
 snapshot() { :; }  # called at each view by analyse_example; screenshots.sh redefines it
 
