@@ -375,6 +375,11 @@ constexpr std::size_t endSlot(std::size_t edge, bool beyond) {
     return 2 * edge + (beyond ? 0 : 1);
 }
 
+class EdgeSweep;
+__attribute__((target_clones("arch=x86-64-v3", "default"))) void meetRunEnds(EdgeSweep& sweep,
+                                                                             std::size_t first,
+                                                                             std::size_t last);
+
 // One thread's share of the sweep: the run ends of some of the edges. The
 // threads take the edges in turn (0, T, 2T, ... for the first of T), so that
 // each has as many ends at every stage of the sweep as the others: short
@@ -404,8 +409,7 @@ public:
 
     // Meets every run end at the positions [first, last), those of the
     // current chunk.
-    __attribute__((target_clones("arch=x86-64-v3", "default"))) void sweepChunk(std::size_t first,
-                                                                                std::size_t last);
+    void sweepChunk(std::size_t first, std::size_t last) { meetRunEnds(*this, first, last); }
 
     // Once the sweep is over, each end has its remaining points from here
     // on: their runs reach past the last point, so their terms are those
@@ -424,6 +428,9 @@ public:
         }
     }
 
+    // The body of sweepChunk, inlined into each of its compiled versions.
+    __attribute__((always_inline)) inline void sweepPositions(std::size_t first, std::size_t last);
+
 private:
     // The end of bin k and the start of bin k + 1 lie on the same edge and
     // differ only where a period equals it: the terms that the first of the
@@ -441,7 +448,15 @@ private:
     std::uint64_t m_reported = 0;
 };
 
-void EdgeSweep::sweepChunk(std::size_t first, std::size_t last) {
+// The loop over the positions, compiled for two instruction sets (a free
+// function: not every compiler clones members).
+__attribute__((target_clones("arch=x86-64-v3", "default"))) void meetRunEnds(EdgeSweep& sweep,
+                                                                             std::size_t first,
+                                                                             std::size_t last) {
+    sweep.sweepPositions(first, last);
+}
+
+void EdgeSweep::sweepPositions(std::size_t first, std::size_t last) {
     const SharedSweep& s = m_shared;
     const std::size_t n = s.points.x.size();
     const Chunk& chunk = s.chunk;
