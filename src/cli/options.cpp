@@ -83,8 +83,8 @@ data set.
 
 Exit status: 0 success; 1 the results could not be written; 2 bad arguments,
 columns or parameters; 3 no data to analyse; 4 the file could not be imported;
-5 with --output-dir, one or more of the data sets failed; 128 + the signal's
-number when interrupted (130 for Ctrl-C). -- ends the options.
+5 with --output-dir or --combine, one or more of the data sets failed; 128 +
+the signal's number when interrupted (130 for Ctrl-C). -- ends the options.
 )";
 
 int usageError(std::string_view message) {
