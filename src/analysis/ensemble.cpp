@@ -25,6 +25,9 @@ double percentile(const std::vector<double>& sorted, double q) {
         return sorted.back();
     }
     const double fraction = position - static_cast<double>(below);
+    if (sorted[below + 1] == sorted[below]) {
+        return sorted[below];  // also for two infinities
+    }
     return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
 }
 
@@ -38,16 +41,20 @@ BinSpread spreadOf(std::vector<double> values) {
     spread.p16 = percentile(values, 0.16);
     spread.p84 = percentile(values, 0.84);
     if (values.size() > 1) {
+        // Taken in units of the largest value, so that squares of values
+        // near the largest double do not overflow.
+        const double unit = std::max(std::abs(values.front()), std::abs(values.back()));
+        const double scale = unit > 0 && std::isfinite(unit) ? unit : 1;
         double mean = 0;
         for (const double v : values) {
-            mean += v;
+            mean += v / scale;
         }
         mean /= static_cast<double>(values.size());
         double squares = 0;
         for (const double v : values) {
-            squares += (v - mean) * (v - mean);
+            squares += (v / scale - mean) * (v / scale - mean);
         }
-        spread.std = std::sqrt(squares / static_cast<double>(values.size() - 1));
+        spread.std = scale * std::sqrt(squares / static_cast<double>(values.size() - 1));
     }
     return spread;
 }
@@ -61,19 +68,34 @@ CombinedBins combineSeries(std::span<const std::vector<BinRow>> series, Statisti
         return combined;
     }
     combined.rows = series.front();
-    for (std::size_t s = 1; s < series.size(); ++s) {
-        for (std::size_t k = 0; k < combined.rows.size(); ++k) {
-            combined.rows[k].sum += series[s][k].sum;
-            combined.rows[k].count += series[s][k].count;
+    const std::size_t bins = combined.rows.size();
+    // The sums are added at the largest of their scales.
+    for (std::size_t k = 0; k < bins && series.size() > 1; ++k) {
+        BinRow& row = combined.rows[k];
+        row.sum = 0;
+        row.count = 0;
+        row.exponent = std::numeric_limits<int>::min();
+        for (const std::vector<BinRow>& rows : series) {
+            if (rows[k].count > 0) {
+                row.exponent = std::max(row.exponent, rows[k].exponent);
+            }
+        }
+        for (const std::vector<BinRow>& rows : series) {
+            if (rows[k].count > 0) {
+                row.sum += std::ldexp(rows[k].sum, rows[k].exponent - row.exponent);
+                row.count += rows[k].count;
+            }
+        }
+        if (row.count == 0) {
+            row.exponent = 0;
         }
     }
-    const std::size_t bins = combined.rows.size();
     combined.values.assign(bins, std::numeric_limits<double>::quiet_NaN());
     for (std::size_t k = 0; k < bins; ++k) {
+        const BinRow& row = combined.rows[k];
         if (weight == SeriesWeight::Pairs || series.size() == 1) {
-            if (combined.rows[k].count > 0) {
-                combined.values[k] =
-                    binValue(statistic, combined.rows[k].sum, combined.rows[k].count);
+            if (row.count > 0) {
+                combined.values[k] = binValue(statistic, row.sum, row.count, row.exponent);
             }
             continue;
         }
@@ -81,7 +103,7 @@ CombinedBins combineSeries(std::span<const std::vector<BinRow>> series, Statisti
         double counted = 0;
         for (const std::vector<BinRow>& rows : series) {
             if (rows[k].count > 0) {
-                total += binValue(statistic, rows[k].sum, rows[k].count);
+                total += binValue(statistic, rows[k].sum, rows[k].count, rows[k].exponent);
                 ++counted;
             }
         }
@@ -144,7 +166,7 @@ std::vector<BinSpread> bootstrapBins(std::span<const std::span<const DataPoint>>
         }
         const CombinedBins combined = combineSeries(rows, binning.statistic, options.weight);
         for (std::size_t k = 0; k < bins; ++k) {
-            if (std::isfinite(combined.values[k])) {
+            if (combined.rows[k].count > 0) {
                 values[k].push_back(combined.values[k]);
             }
         }

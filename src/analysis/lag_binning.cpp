@@ -443,16 +443,37 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         unweighted.path = BinningPath::Ranks;
         return computeBins(copies, binNumber, minPeriod, maxPeriod, unweighted);
     }
-    const SortedPoints sorted = sortByX(points, options.weights);
+    SortedPoints sorted = sortByX(points, options.weights);
     if (ranks) {
         const BinSums binned =
             binByRanks(sorted, edges, sumsSquares(options.statistic), threads, options.progress);
         std::vector<BinRow> table(bins);
         for (std::size_t k = 0; k < bins; ++k) {
-            table[k] = {edges[k], edges[k + 1], binned.sum[k],
-                        static_cast<double>(binned.count[k])};
+            table[k] = {edges[k], edges[k + 1], binned.sum[k], static_cast<double>(binned.count[k]),
+                        binned.exponent};
         }
         return table;
+    }
+    // Squares of values beyond some 1e150 would pass the largest double, and
+    // those of values below 1e-120 lose their digits: such values are
+    // binned scaled by a power of two, which the bins' exponent undoes.
+    int exponent = 0;
+    if (sumsSquares(options.statistic)) {
+        const double largest = std::transform_reduce(
+            sorted.y.begin(), sorted.y.end(), 0.0,
+            [](double a, double b) { return std::max(a, b); },
+            [](double v) { return std::abs(v); });
+        const int headroom = 2 * static_cast<int>(std::bit_width(sorted.y.size())) + 4;
+        if (largest > 0 && std::isfinite(largest)) {
+            const int magnitude = std::ilogb(largest);
+            const int scale = magnitude > 500 - headroom ? magnitude - (500 - headroom)
+                              : magnitude < -400         ? magnitude
+                                                         : 0;
+            for (double& y : sorted.y) {
+                y = std::ldexp(y, -scale);
+            }
+            exponent = 2 * scale;
+        }
     }
     const std::vector<std::size_t> bounds = chunkBounds(sorted.x.size());
     const std::size_t chunks = bounds.size() - 1;
@@ -498,6 +519,7 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
     for (std::size_t k = 0; k < bins; ++k) {
         table[k].start = edges[k];
         table[k].end = edges[k + 1];
+        table[k].exponent = exponent;
         std::uint64_t count = 0;
         for (const Accumulator& acc : partial) {  // always in chunk order
             table[k].sum += acc[k].sum;

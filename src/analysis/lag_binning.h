@@ -18,6 +18,10 @@ struct BinRow {
     double end = 0.0;
     double sum = 0.0;
     double count = 0.0;
+    // The sum stands for sum * 2^exponent: sums of squares of values far
+    // from 1 are kept scaled, so that a bin's rms is exact where its mean
+    // square would be beyond the range of a double.
+    int exponent = 0;
 };
 
 // The number of bins: BinNumber rounded to the nearest whole number.

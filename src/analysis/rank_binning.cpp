@@ -649,8 +649,11 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
         // range of a double.
         centred.resize(n);
         prefixOfSquares.resize(n + 1);
-        const auto [low, high] = std::ranges::minmax(points.y);
-        const double centre = n > 0 ? low / 2 + high / 2 : 0;
+        double centre = 0;
+        if (n > 0) {
+            const auto [low, high] = std::ranges::minmax(points.y);
+            centre = low / 2 + high / 2;
+        }
         double largest = 0;
         for (std::size_t p = 0; p < n; ++p) {
             centred[p] = twoSum(points.y[p], -centre);
@@ -774,13 +777,15 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     }
     last.addTo(n, team, totals);
     BinSums result;
+    result.exponent = squares ? 2 * scale : 0;
     result.sum.resize(bins);
     result.count.resize(bins);
     for (std::size_t k = 0; k < bins; ++k) {
         const EndTotal& end = totals[endSlot(k + 1, true)];
         const EndTotal& start = totals[endSlot(k, false)];
         const DoubleDouble sum = accumulate(end.sum, -start.sum);
-        result.sum[k] = std::ldexp(sum.hi + sum.lo, squares ? 2 * scale : scale);
+        // Sums of squares keep their scale, which the bin's value undoes.
+        result.sum[k] = squares ? sum.hi + sum.lo : std::ldexp(sum.hi + sum.lo, scale);
         result.count[k] = end.count - start.count;
     }
     return result;

@@ -62,9 +62,16 @@ std::string column(int number, const std::string& name) {
            ", \"name\": " + (name.empty() ? std::string("null") : jsonString(name)) + "}";
 }
 
-// In CSV a value that is not a number is an empty field.
+// In CSV a value that is not a number is an empty field, and one beyond the
+// largest double is inf (as spreadsheets and pandas read it).
 std::string csvNumber(double value) {
-    return std::isfinite(value) ? exact(value) : std::string();
+    if (std::isnan(value)) {
+        return {};
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? "inf" : "-inf";
+    }
+    return exact(value);
 }
 
 bool isDefault(const AnalysisSettings& settings) {
@@ -135,7 +142,7 @@ std::string resultsCsv(const AnalysisRun& run) {
         const BinRow& bin = run.BinTable[k];
         if (bin.count > 0) {
             text += exact(bin.start) + "," + exact(bin.end) + "," + exact(run.midpoints[k]) + "," +
-                    exact(run.values[k]) + "," + whole(bin.count);
+                    csvNumber(run.values[k]) + "," + whole(bin.count);
             if (spread) {
                 text += "," + csvNumber(run.spread[k].std) + "," + csvNumber(run.spread[k].p16) +
                         "," + csvNumber(run.spread[k].p84);

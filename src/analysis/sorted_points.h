@@ -77,6 +77,7 @@ void radixSort(std::vector<Item>& items) {
 struct BinSums {
     std::vector<double> sum;
     std::vector<std::uint64_t> count;
+    int exponent = 0;  // each sum stands for sum * 2^exponent
 };
 
 // The lag binning without visiting the pairs: with the points sorted by X,

@@ -20,16 +20,16 @@ constexpr bool sumsSquares(Statistic statistic) {
 }
 
 // A bin's value from the sum over its pairs (of |dY| or of dY^2) and their
-// number.
-inline double binValue(Statistic statistic, double sum, double count) {
+// number; the sum stands for sum * 2^exponent (an even exponent for squares).
+inline double binValue(Statistic statistic, double sum, double count, int exponent = 0) {
     switch (statistic) {
         case Statistic::MeanAbs:
         case Statistic::MeanSquare:
-            return sum / count;
+            return std::ldexp(sum / count, exponent);
         case Statistic::Rms:
-            return std::sqrt(sum / count);
+            return std::ldexp(std::sqrt(sum / count), exponent / 2);
         case Statistic::Semivariance:
-            return sum / count / 2;
+            return std::ldexp(sum / count / 2, exponent);
     }
     return sum / count;
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -515,6 +516,10 @@ int analyseEnsemble(const Options& options, ProgressLine& line) {
             if (series.data.PointCount() == 0) {
                 report.error("nothing to analyse: no row has both " + series.columns + " filled");
                 return static_cast<int>(kNoData);
+            }
+            if (!std::isfinite(series.data.DataLength())) {
+                report.error(std::string(kLengthOutOfRangeText));
+                return static_cast<int>(kBadArguments);
             }
             members.push_back(std::move(series));
             return static_cast<int>(kSuccess);

@@ -353,8 +353,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         return usageError("--weight and --skip-failed go with --combine");
     }
     if (options.files.size() > 1 && !options.batch && !options.combine) {
-        return usageError(
-            "several data files need --output-dir, which receives their results, or --combine");
+        return usageError("several data files need --output-dir, which receives their results");
     }
     if (const auto bad = readSettings(app, statistic, binScale, bootstrap, seed, weight, options)) {
         return bad;

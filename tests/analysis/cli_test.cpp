@@ -446,6 +446,9 @@ TEST(TesselinCli, ComputesOtherStatisticsBootstrapsAndEnsembles) {
     run = runCli(a + " " + missing + " --x 0 --y 1 --combine --output " + out.string(), dir);
     EXPECT_EQ(run.status, 5);
     EXPECT_FALSE(std::filesystem::exists(out));
+    // So does one whose X values span more than the largest double.
+    const std::string wide = dir.write("wide.txt", "-1e308 1\n1e308 2\n").string();
+    EXPECT_EQ(runCli(a + " " + wide + " --x 0 --y 1 --combine", dir).status, 5);
     run = runCli(a + " " + missing + " --x 0 --y 1 --combine --skip-failed --output-format json",
                  dir);
     EXPECT_EQ(run.status, 0) << run.err;

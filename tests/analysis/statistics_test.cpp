@@ -97,6 +97,40 @@ TEST(Statistics, EveryStatisticAndScaleMatchesEveryPairOnBothPaths) {
     }
 }
 
+// Differences whose squares pass the largest double, or fall among the
+// smallest, still give their exact rms and semivariance.
+TEST(Statistics, SquaresOfHugeAndTinyDifferencesKeepTheirValues) {
+    const struct {
+        double d;
+        Statistic statistic;
+        double expected;
+    } cases[] = {
+        {1e200, Statistic::Rms, 1e200},
+        {-1e200, Statistic::Rms, 1e200},
+        {1.5e154, Statistic::Semivariance, 1.5e154 * (1.5e154 / 2)},
+        {1e-170, Statistic::Rms, 1e-170},
+        {3e-162, Statistic::Rms, 3e-162},
+        {3e-162, Statistic::MeanSquare, 9e-324},  // below the smallest double: 0 or its least
+    };
+    for (const auto& c : cases) {
+        const Points points = {{0, 0}, {1, c.d}, {2, 0}, {3, c.d}};
+        for (const BinningPath path : {BinningPath::Pairs, BinningPath::Ranks}) {
+            const auto bins =
+                computeBins(points, 1, 0, 3, {.statistic = c.statistic, .path = path});
+            const double value =
+                binValue(c.statistic, bins[0].sum, bins[0].count, bins[0].exponent);
+            // Four of the six pairs differ by |d|, two by 0.
+            const double share = 4.0 / 6;
+            const double expected = c.statistic == Statistic::MeanSquare ? share * c.d * c.d
+                                    : c.statistic == Statistic::Rms ? std::sqrt(share) * c.expected
+                                                                    : share * c.expected;
+            EXPECT_EQ(bins[0].count, 6);
+            EXPECT_NEAR(value, expected, 1e-14 * expected + 1e-323)
+                << c.d << " path " << static_cast<int>(path);
+        }
+    }
+}
+
 TEST(Statistics, ValuesFollowFromTheSums) {
     EXPECT_EQ(binValue(Statistic::MeanAbs, 6, 4), 1.5);
     EXPECT_EQ(binValue(Statistic::MeanSquare, 36, 4), 9);
