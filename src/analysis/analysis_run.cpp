@@ -88,7 +88,11 @@ AnalysisRun runAnalysis(std::span<const AnalysisData* const> series, AnalysisFro
         frontEnd.stop(kNoLengthText, kNoDataTitle);
         return run;
     }
-    for (const AnalysisData* data : series) {
+    for (std::size_t s = 0; s < series.size(); ++s) {
+        const AnalysisData* data = series[s];
+        if (series.size() > 1) {
+            frontEnd.seriesMessages(s);
+        }
         if (data->rowsLeftOut.count > 0) {
             frontEnd.message(leftOutMessage(data->rowsLeftOut), kLeftOutTitle);
         }
@@ -139,8 +143,11 @@ AnalysisRun runAnalysis(std::span<const AnalysisData* const> series, AnalysisFro
         return run;
     }
 
-    for (const AnalysisData* data : series) {
-        const std::vector<RepeatedValue> repeated = repeatedValues(data->DataPoints);
+    for (std::size_t s = 0; s < series.size(); ++s) {
+        if (series.size() > 1) {
+            frontEnd.seriesMessages(s);
+        }
+        const std::vector<RepeatedValue> repeated = repeatedValues(series[s]->DataPoints);
         for (const RepeatedValue& value : repeated) {
             run.pairsLeftOut += value.times;
         }

@@ -43,6 +43,9 @@ public:
     // text and .xls, whose rule reads them so); the window says nothing of
     // them, as it never did.
     virtual void readAsZero(const SkippedCells&) {}
+    // In an ensemble, the messages that follow (rows left out, cells read as
+    // 0, repeated X values) are of this series, counted from 0.
+    virtual void seriesMessages(std::size_t) {}
     // Runs the computation with the front end's options (threads, a progress
     // to show). A window may keep itself painted meanwhile.
     // The bins come first; then, if asked for, the bootstrap, whose progress

@@ -127,10 +127,15 @@ public:
         m_report.info("Last point is located at: " + numberText(lastPoint));
     }
     void message(std::string_view text, std::string_view) override {
-        m_report.info("tesselin-cli: " + std::string(text));
+        m_report.info("tesselin-cli: " + m_series + std::string(text));
     }
     void readAsZero(const SkippedCells& cells) override {
-        m_report.info("tesselin-cli: " + readAsZeroMessage(cells));
+        m_report.info("tesselin-cli: " + m_series + readAsZeroMessage(cells));
+    }
+    // The files of an ensemble, which name the series of its messages.
+    void nameSeries(std::vector<std::string> files) { m_files = std::move(files); }
+    void seriesMessages(std::size_t index) override {
+        m_series = index < m_files.size() ? m_files[index] + ": " : std::string();
     }
     void stop(std::string_view text, std::string_view) override {
         // The window's words send the user back to its main window; here the
@@ -178,6 +183,8 @@ private:
     ProgressLine& m_line;
     std::string m_columns;
     double m_accepted[3] = {};
+    std::vector<std::string> m_files;
+    std::string m_series;  // "FILE: " before the messages of one series of an ensemble
 };
 
 // Ctrl-C (or a polite kill) ends the program at once. No results file is
@@ -564,6 +571,11 @@ int analyseEnsemble(const Options& options, ProgressLine& line) {
                             described.begin())]
                     .source.file);
     CommandLineRun frontEnd(options, report, line, members.front().columns);
+    std::vector<std::string> files;
+    for (const Series& member : members) {
+        files.push_back(member.source.file);
+    }
+    frontEnd.nameSeries(std::move(files));
     return guarded(name, report, [&] {
         const AnalysisRun analysis = runAnalysis(series, frontEnd, options.settings);
         if (analysis.outcome != RunOutcome::Completed) {

@@ -446,7 +446,13 @@ TEST(TesselinCli, ComputesOtherStatisticsBootstrapsAndEnsembles) {
     run = runCli(a + " " + missing + " --x 0 --y 1 --combine --output " + out.string(), dir);
     EXPECT_EQ(run.status, 5);
     EXPECT_FALSE(std::filesystem::exists(out));
-    // So does one whose X values span more than the largest double.
+    // The messages of a series name it.
+    const std::string repeated = dir.write("repeated.txt", "1 2\n1 3\n5 4\n").string();
+    run = runCli(a + " " + repeated + " --x 0 --y 1 --combine", dir);
+    EXPECT_NE(run.err.find(repeated + ": Error. The data set contains a repeated value - 1."),
+              std::string::npos)
+        << run.err;
+    // A series whose X values span more than the largest double fails.
     const std::string wide = dir.write("wide.txt", "-1e308 1\n1e308 2\n").string();
     EXPECT_EQ(runCli(a + " " + wide + " --x 0 --y 1 --combine", dir).status, 5);
     run = runCli(a + " " + missing + " --x 0 --y 1 --combine --skip-failed --output-format json",
