@@ -102,9 +102,9 @@ void BM_Bootstrap(benchmark::State& state) {
     const double length = lengthOf(points);
     const std::span<const DataPoint> one(points);
     for (auto _ : state) {
-        auto spread = tesselin::bootstrapBins(
-            std::span(&one, 1), static_cast<double>(state.range(1)), 0, length, {},
-            {.resamples = static_cast<unsigned>(state.range(2))});
+        auto spread = tesselin::bootstrapBins(std::span(&one, 1),
+                                              static_cast<double>(state.range(1)), 0, length, {},
+                                              {.resamples = static_cast<unsigned>(state.range(2))});
         benchmark::DoNotOptimize(spread.data());
     }
 }
