@@ -454,26 +454,14 @@ std::vector<BinRow> computeBins(std::span<const DataPoint> points, double binNum
         }
         return table;
     }
-    // Squares of values beyond some 1e150 would pass the largest double, and
-    // those of values below 1e-120 lose their digits: such values are
-    // binned scaled by a power of two, which the bins' exponent undoes.
+    // Squares of values far from 1 are summed scaled (see squaresScale).
     int exponent = 0;
     if (sumsSquares(options.statistic)) {
-        const double largest = std::transform_reduce(
-            sorted.y.begin(), sorted.y.end(), 0.0,
-            [](double a, double b) { return std::max(a, b); },
-            [](double v) { return std::abs(v); });
-        const int headroom = 2 * static_cast<int>(std::bit_width(sorted.y.size())) + 4;
-        if (largest > 0 && std::isfinite(largest)) {
-            const int magnitude = std::ilogb(largest);
-            const int scale = magnitude > 500 - headroom ? magnitude - (500 - headroom)
-                              : magnitude < -400         ? magnitude
-                                                         : 0;
-            for (double& y : sorted.y) {
-                y = std::ldexp(y, -scale);
-            }
-            exponent = 2 * scale;
+        const int scale = squaresScale(largestMagnitude(sorted.y), sorted.y.size());
+        for (double& y : sorted.y) {
+            y = std::ldexp(y, -scale);
         }
+        exponent = 2 * scale;
     }
     const std::vector<std::size_t> bounds = chunkBounds(sorted.x.size());
     const std::size_t chunks = bounds.size() - 1;

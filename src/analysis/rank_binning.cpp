@@ -232,13 +232,9 @@ public:
         : m_shift(std::max(0, static_cast<int>(std::bit_width(n)) - kChunkBits)),
           m_start(((n > 0 ? n - 1 : 0) >> m_shift) + 2) {}
 
-    std::size_t first() const { return m_first; }
-    std::size_t last() const { return m_last; }
-
     // Takes the positions [first, last) of a series with these ranks.
     void take(std::span<const std::size_t> rank, std::size_t first, std::size_t last) noexcept {
         m_first = first;
-        m_last = last;
         std::ranges::fill(m_start, 0);
         for (std::size_t q = first; q < last; ++q) {
             ++m_start[(rank[q] >> m_shift) + 1];
@@ -277,7 +273,6 @@ private:
     std::array<std::size_t, kChunk> m_sorted{};
     std::array<std::uint32_t, kChunk> m_place{};
     std::size_t m_first = 0;
-    std::size_t m_last = 0;
 };
 
 // The counts and sums of the chunk's points inserted so far, by their place
@@ -625,10 +620,7 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
     std::vector<DoubleDouble> centred;
     std::vector<DoubleDouble> prefixOfSquares;
     if (!squares) {
-        const double largest = std::transform_reduce(
-            points.y.begin(), points.y.end(), 0.0,
-            [](double a, double b) { return std::max(a, b); },
-            [](double v) { return std::abs(v); });
+        const double largest = largestMagnitude(points.y);
         scale = largest > 0 && std::isfinite(largest)
                     ? std::max(0, std::ilogb(largest) - (1020 - headroom))
                     : 0;
@@ -636,10 +628,6 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
             scaled.resize(n);
             std::ranges::transform(points.y, scaled.begin(),
                                    [&](double v) { return std::ldexp(v, -scale); });
-        }
-        const std::span<const double> y = scale > 0 ? std::span<const double>(scaled) : points.y;
-        for (std::size_t p = 0; p < n; ++p) {
-            prefix[p + 1] = prefix[p] + DoubleDouble{y[p], 0};
         }
     } else {
         // Squares of values far from 0 would lose the differences among
@@ -659,12 +647,7 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
             centred[p] = twoSum(points.y[p], -centre);
             largest = std::max(largest, std::abs(centred[p].hi));
         }
-        if (largest > 0 && std::isfinite(largest)) {
-            const int magnitude = std::ilogb(largest);
-            scale = magnitude > 500 - headroom ? magnitude - (500 - headroom)
-                    : magnitude < -400         ? magnitude
-                                               : 0;
-        }
+        scale = squaresScale(largest, n);
         for (std::size_t p = 0; p < n; ++p) {
             const DoubleDouble u{std::ldexp(centred[p].hi, -scale),
                                  std::ldexp(centred[p].lo, -scale)};
@@ -674,7 +657,10 @@ BinSums binByRanks(const SortedPoints& points, const std::vector<double>& edges,
         }
     }
     const std::span<const double> y =
-        !squares && scale > 0 ? std::span<const double>(scaled) : points.y;
+        scale > 0 && !squares ? std::span<const double>(scaled) : points.y;
+    for (std::size_t p = 0; p < n && !squares; ++p) {
+        prefix[p + 1] = prefix[p] + DoubleDouble{y[p], 0};
+    }
 
     if (progress != nullptr) {
         progress->begin(2 * bins * n);  // each point meets each bin's two run ends

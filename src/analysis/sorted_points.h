@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <numeric>
@@ -71,6 +72,31 @@ void radixSort(std::vector<Item>& items) {
         }
         items.swap(spare);
     }
+}
+
+// The largest |v| among the values (0 for none).
+inline double largestMagnitude(std::span<const double> values) {
+    double largest = 0;
+    for (const double v : values) {
+        largest = std::max(largest, std::abs(v));
+    }
+    return largest;
+}
+
+// The power of two that values of this largest magnitude are divided by
+// before the squares of their differences are summed over the pairs of n
+// points: squares of values beyond some 1e150 would pass the largest double,
+// and those of values below 1e-120 lose their digits. The bins' exponent
+// (twice this) undoes it.
+inline int squaresScale(double largest, std::size_t n) {
+    if (!(largest > 0) || !std::isfinite(largest)) {
+        return 0;
+    }
+    const int headroom = 2 * static_cast<int>(std::bit_width(n)) + 4;
+    const int magnitude = std::ilogb(largest);
+    return magnitude > 500 - headroom ? magnitude - (500 - headroom)
+           : magnitude < -400         ? magnitude
+                                      : 0;
 }
 
 // What the binning of the pairs gives per bin, before it becomes BinRows.
